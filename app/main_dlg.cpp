@@ -1,0 +1,7 @@
+#include "app/main_dlg.h"
+
+#include "resources/resource.h"
+
+CMainDlg::CMainDlg() : fw::Dialog(IDD_MAIN) {}
+
+BOOL CMainDlg::OnInitDialog() { return TRUE; }

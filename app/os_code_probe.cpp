@@ -1,0 +1,9 @@
+// Prints GetOsCode() of the Windows version Wine reports for this program.
+#include <cstdio>
+
+#include "app/helpers.h"
+
+int main() {
+  std::printf("%s\n", GetOsCode().c_str());
+  return 0;
+}

@@ -1,0 +1,57 @@
+# The Windows programs and their GoogleTest programs, run under Wine by CTest.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+# UTF-8 sources, CP949 literals for the ANSI APIs; static, warnings on.
+add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP949 -Wall -Wextra)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 WINVER=0x0501)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+get_property(win_sources GLOBAL PROPERTY SPRUCE_WIN)
+add_library(spruce_core STATIC ${pure_sources} ${win_sources})
+target_include_directories(spruce_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(spruce_core PUBLIC
+  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 gdi32 user32
+  ws2_32 wininet winmm version)
+
+set(SPRUCE_RC ${CMAKE_SOURCE_DIR}/resources/spruce.rc)
+add_executable(Spruce WIN32 ${CMAKE_SOURCE_DIR}/app/winmain.cpp ${SPRUCE_RC})
+target_link_libraries(Spruce PRIVATE spruce_core)
+set_target_properties(Spruce PROPERTIES OUTPUT_NAME Spruce RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# GoogleTest, cross-built from the machine's sources.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(t gtest gtest_main)
+  target_compile_options(${t} PRIVATE -w)
+endforeach()
+
+include(GoogleTest)
+get_property(groups GLOBAL PROPERTY SPRUCE_WIN_TEST_GROUPS)
+list(REMOVE_DUPLICATES groups)
+get_property(support GLOBAL PROPERTY SPRUCE_WIN_TEST_SUPPORT)
+foreach(group ${groups})
+  get_property(files GLOBAL PROPERTY SPRUCE_WIN_TEST_${group})
+  add_executable(${group} ${files} ${support} ${SPRUCE_RC})
+  target_link_libraries(${group} PRIVATE spruce_core gtest)
+  set_target_properties(${group} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  add_dependencies(${group} Spruce)
+  gtest_discover_tests(${group}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    PROPERTIES TIMEOUT 300)
+endforeach()
+
+get_property(extra GLOBAL PROPERTY SPRUCE_WIN_EXTRA_PROGRAMS)
+foreach(prog ${extra})
+  get_property(files GLOBAL PROPERTY SPRUCE_WIN_PROGRAM_${prog})
+  add_executable(${prog} ${files})
+  target_link_libraries(${prog} PRIVATE spruce_core)
+  set_target_properties(${prog} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  foreach(group ${groups})
+    add_dependencies(${group} ${prog})
+  endforeach()
+endforeach()

@@ -1,0 +1,24 @@
+# Shared settings of the build, run and test scripts (sourced, not run).
+# SPRUCE_ARCH: the Windows programs are 32-bit (i686). On a host whose kernel
+# cannot execute 32-bit code (no IA-32 emulation, e.g. some VM guests) 32-bit
+# Wine cannot start, so the programs that run here are built for x86_64 from
+# the same sources and run under 64-bit Wine; the i686 build is still made.
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+can_run_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+if [ -z "${SPRUCE_ARCH:-}" ]; then
+  if can_run_32bit; then SPRUCE_ARCH=i686; else SPRUCE_ARCH=x86_64; fi
+fi
+export SPRUCE_ARCH
+
+# configure_and_build DIR ARCH: the cross build of the Windows programs.
+configure_and_build() {
+  local dir=$1 arch=$2
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw.cmake" -DSPRUCE_ARCH="$arch" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine" >/dev/null
+  ninja -C "$dir" "${@:3}"
+}

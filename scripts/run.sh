@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Spruce and runs it under Wine in a demo
+# prefix with planted findings, pointed at the local site server. Without a
+# display it runs under Xvfb and writes a screenshot to build/demo.png.
+set -euo pipefail
+. "$(dirname "$0")/common.sh"
+"$ROOT/scripts/install-deps.sh"
+
+BUILD=${SPRUCE_BUILD:-$ROOT/build}
+configure_and_build "$BUILD/i686" i686 Spruce >/dev/null
+[ "$SPRUCE_ARCH" = i686 ] || configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH" Spruce >/dev/null
+
+headless=0
+[ -z "${DISPLAY:-}" ] && headless=1
+. "$ROOT/scripts/wine-session.sh"
+wine_session_start "$BUILD/demo"
+trap 'kill ${site_pid:-} 2>/dev/null || true; wine_session_stop' EXIT
+
+# The program folder: the program and its side files.
+program="$WINEPREFIX/drive_c/Spruce"
+mkdir -p "$program"
+cp "$BUILD/$SPRUCE_ARCH/bin/Spruce.exe" "$program/"
+printf '1.0.0' > "$program/version.dat"
+: > "$program/createlog.dat"
+[ -x "$ROOT/scripts/plant-demo.sh" ] && "$ROOT/scripts/plant-demo.sh" "$program"
+
+port=${SPRUCE_SITE_PORT:-8123}
+python3 "$ROOT/scripts/site_server.py" --port "$port" --root "$ROOT/site" >"$BUILD/demo/site.log" 2>&1 &
+site_pid=$!
+export SPRUCE_SITE="http://127.0.0.1:$port"
+
+cd "$program"
+if [ $headless = 1 ]; then
+  "$ROOT/scripts/wine" Spruce.exe </dev/null >/dev/null 2>&1 &
+  app=$!
+  sleep 8
+  import -window root "$BUILD/demo.png"
+  echo "Spruce is running headless; screenshot: $BUILD/demo.png"
+  kill $app 2>/dev/null || true
+else
+  "$ROOT/scripts/wine" Spruce.exe
+fi

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the pure
+# code natively under AddressSanitizer and UndefinedBehaviorSanitizer (with
+# bounded fuzzing), then the Windows test programs under Wine in a throwaway
+# prefix inside the build folder.
+set -euo pipefail
+. "$(dirname "$0")/common.sh"
+"$ROOT/scripts/install-deps.sh"
+
+BUILD=${SPRUCE_BUILD:-$ROOT/build}
+mkdir -p "$BUILD"
+
+echo "== native build (sanitizers)"
+cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+ninja -C "$BUILD/native" >/dev/null
+
+echo "== Windows build (i686, the shipped programs)"
+configure_and_build "$BUILD/i686" i686 Spruce >/dev/null
+if [ "$SPRUCE_ARCH" != i686 ]; then
+  echo "== Windows build ($SPRUCE_ARCH, for the tests on this host)"
+fi
+configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH" >/dev/null
+
+echo "== native tests"
+native_ok=0
+ctest --test-dir "$BUILD/native" -j2 --output-on-failure >"$BUILD/native-tests.log" 2>&1 || native_ok=1
+tail -n 3 "$BUILD/native-tests.log"
+
+. "$ROOT/scripts/wine-session.sh"
+session="$BUILD/$SPRUCE_ARCH/wine"
+rm -rf "$session"
+SPRUCE_OWN_DISPLAY=1 wine_session_start "$session"
+trap wine_session_stop EXIT
+export SPRUCE_ARTIFACTS="$BUILD/artifacts"
+mkdir -p "$SPRUCE_ARTIFACTS"
+
+echo "== Windows tests under Wine ($SPRUCE_ARCH)"
+win_ok=0
+ctest --test-dir "$BUILD/$SPRUCE_ARCH" --output-on-failure ${SPRUCE_CTEST_ARGS:-} || win_ok=1
+[ $native_ok = 0 ] && [ $win_ok = 0 ]

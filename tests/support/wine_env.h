@@ -1,0 +1,47 @@
+// Helpers for tests that work on the real registry, files and processes of
+// the throwaway Wine prefix.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+// Folder of the running test program (where Spruce.exe is built too).
+std::string BinFolder();
+
+// A new empty folder on drive C: for one test, removed with its contents by
+// the destructor.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& tag);
+  ~TempFolder();
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Deletes a file/folder tree (for test clean-up).
+void RemoveTree(const std::string& path);
+
+std::string ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// Deletes a registry key with all its subkeys (test clean-up).
+void DeleteKeyTree(HKEY root, const std::string& path);
+
+// Starts a program and returns its process handle (null on failure).
+HANDLE StartProcess(const std::string& commandLine, const std::string& workingFolder);
+// Runs a program to its end and returns its exit code; its standard output
+// (when captured) goes to output.
+DWORD RunProcess(const std::string& commandLine, const std::string& workingFolder,
+                 std::string* output = nullptr, DWORD timeoutMs = 60000);
+
+// Where screenshots and other artifacts of the run are kept (SPRUCE_ARTIFACTS,
+// a Unix path turned into the Z: drive path), or empty.
+std::string ArtifactFolder();
+
+}  // namespace testing_support
