@@ -1,12 +1,66 @@
-// The main window: one button per tool.
+// The main window (dialog 102): a picture header, one picture button per
+// tool, the installed version, the date of the previous run, the advertising
+// banner and the home-page buttons. Each tool button runs its tool modally.
 #pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "app/hover_button.h"
+#include "app/html_banner.h"
 #include "framework/dialog.h"
+#include "framework/raii.h"
+#include "widgets/color_label.h"
 
 class CMainDlg : public fw::Dialog {
  public:
   CMainDlg();
 
+  // The installed version as "version.dat" holds it ("1.0.0" without it).
+  const std::string& Version() const { return version_; }
+
  protected:
   BOOL OnInitDialog() override;
-  void OnOK() override {}  // Enter does nothing
+  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+
+ private:
+  static const fw::MessageEntry<CMainDlg> kMessages[];
+
+  void ReadInstalledVersion();
+  void PlaceButtons();
+  void RepairHelpCenter();
+  void PlaceBanner();
+  // True (after telling the user) when the tool needs the NT line and this
+  // is Windows 95/98/ME.
+  bool RefuseOn9x(const char* title);
+
+  INT_PTR OnPaint(WPARAM, LPARAM);
+  INT_PTR OnSysCommand(WPARAM, LPARAM);
+  INT_PTR OnQueryDragIcon(WPARAM, LPARAM);
+  INT_PTR OnShowOrMove(WPARAM, LPARAM);
+  void OnEnter() {}
+  void OnClose() { EndDialog(IDCANCEL); }
+  void OnRegistry();
+  void OnRestore();
+  void OnHardDisk();
+  void OnSmart();
+  void OnTemperature();
+  void OnUsageTime();
+  void OnForceDelete();
+  void OnHomePage();
+
+  // Buttons 1000-1012, 1014, 1027 and the top button 1013.
+  CHoverButton buttons_[16];
+  CColorLabel versionLabel_;
+  CColorLabel previousRunLabel_;
+  CHtmlBannerDlg banner_;
+  std::string version_ = "1.0.0";
+  fw::Bitmap header_;
+  HICON icon_ = nullptr;
+};
+
+// The about box (dialog 100).
+class CAboutDlg : public fw::Dialog {
+ public:
+  CAboutDlg();
 };

@@ -24,6 +24,13 @@ class TestJob : public COptimizeThread {
   DWORD workerId = 0;
 };
 
+// Lets the job finish 300 ms from now, while the test waits in Stop.
+DWORD WINAPI ReleaseLater(void* job) {
+  Sleep(300);
+  static_cast<TestJob*>(job)->release = 1;
+  return 0;
+}
+
 bool WaitFor(const std::atomic<int>& flag, DWORD ms = 10000) {
   for (DWORD waited = 0; !flag && waited < ms; waited += 5) Sleep(5);
   return flag != 0;
@@ -43,9 +50,7 @@ TEST(Thread, StartTwiceThrowsCode2AndStopWaitsForTheJob) {
     EXPECT_EQ(e.Thread(), &job);
   }
   DWORD code = 99;
-  HANDLE releaser = CreateThread(
-      nullptr, 0, [](void* p) -> DWORD { Sleep(300); static_cast<TestJob*>(p)->release = 1; return 0; },
-      &job, 0, nullptr);
+  HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, &job, 0, nullptr);
   EXPECT_TRUE(job.Stop(code));
   EXPECT_TRUE(job.finished);  // Stop returned only after DoWork did
   EXPECT_EQ(code, 0u);

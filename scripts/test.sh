@@ -25,7 +25,7 @@ configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH" >/dev/null
 echo "== native tests"
 native_ok=0
 ctest --test-dir "$BUILD/native" -j2 --output-on-failure >"$BUILD/native-tests.log" 2>&1 || native_ok=1
-tail -n 3 "$BUILD/native-tests.log"
+if [ $native_ok = 0 ]; then tail -n 3 "$BUILD/native-tests.log"; else cat "$BUILD/native-tests.log"; fi
 
 . "$ROOT/scripts/wine-session.sh"
 session="$BUILD/$SPRUCE_ARCH/wine"
@@ -37,5 +37,14 @@ mkdir -p "$SPRUCE_ARTIFACTS"
 
 echo "== Windows tests under Wine ($SPRUCE_ARCH)"
 win_ok=0
+# The screenshots the tests keep are turned into PNG files (quietly, so that
+# CTest's summary stays the last thing printed).
+keep_screenshots() {
+  for f in "$SPRUCE_ARTIFACTS"/*.bmp; do
+    [ -e "$f" ] && convert "$f" "${f%.bmp}.png" 2>/dev/null && rm -f "$f"
+  done
+  return 0
+}
 ctest --test-dir "$BUILD/$SPRUCE_ARCH" --output-on-failure ${SPRUCE_CTEST_ARGS:-} || win_ok=1
+keep_screenshots
 [ $native_ok = 0 ] && [ $win_ok = 0 ]

@@ -1,0 +1,1 @@
+spruce_win(launch.cpp)

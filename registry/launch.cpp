@@ -1,0 +1,5 @@
+#include "app/tools.h"
+
+// The registry tools are being written; until then their buttons do nothing.
+void OpenRegistryOptimizer(HWND) {}
+void OpenRegistryRestore(HWND) {}

@@ -1,0 +1,1 @@
+spruce_win_test_support(driver/driver.cpp)

@@ -1,0 +1,256 @@
+#include "tests/driver/driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "framework/raii.h"
+
+namespace driver {
+
+Process::~Process() {
+  if (process_) CloseHandle(process_);
+}
+
+bool Process::Start(const std::string& commandLine, const std::string& workingFolder,
+                    const std::vector<std::string>& environment) {
+  // The child gets the driver's environment plus the given entries.
+  std::string block;
+  if (!environment.empty()) {
+    char* env = GetEnvironmentStringsA();
+    for (const char* p = env; *p; p += strlen(p) + 1) block.append(p).push_back('\0');
+    FreeEnvironmentStringsA(env);
+    for (const std::string& e : environment) block.append(e).push_back('\0');
+    block.push_back('\0');
+  }
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::string cmd = commandLine;
+  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0,
+                      block.empty() ? nullptr : &block[0],
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi))
+    return false;
+  CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  id_ = pi.dwProcessId;
+  return true;
+}
+
+bool Process::WaitExit(DWORD timeoutMs) {
+  return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void Process::Kill() {
+  if (process_) TerminateProcess(process_, 1);
+}
+
+namespace {
+
+struct FindRequest {
+  std::string caption;
+  DWORD pid;
+  HWND found;
+};
+
+std::string WindowText(HWND window) {
+  char buf[1024] = {};
+  GetWindowTextA(window, buf, sizeof buf);
+  return buf;
+}
+
+BOOL CALLBACK FindByCaption(HWND window, LPARAM param) {
+  auto* request = reinterpret_cast<FindRequest*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if ((request->pid == 0 || pid == request->pid) && IsWindowVisible(window) &&
+      WindowText(window) == request->caption) {
+    request->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+template <class Predicate>
+bool WaitUntil(Predicate done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// Memory in another process, freed on scope exit.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HANDLE process, size_t size)
+      : process_(process),
+        address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  ~RemoteBuffer() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  char* Get() const { return static_cast<char*>(address_); }
+  bool Write(size_t offset, const void* data, size_t size) const {
+    return WriteProcessMemory(process_, Get() + offset, data, size, nullptr) != FALSE;
+  }
+  bool Read(size_t offset, void* data, size_t size) const {
+    return ReadProcessMemory(process_, Get() + offset, data, size, nullptr) != FALSE;
+  }
+
+ private:
+  HANDLE process_;
+  void* address_;
+};
+
+fw::UniqueHandle OpenOwner(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return fw::UniqueHandle(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                          PROCESS_QUERY_INFORMATION,
+                                      FALSE, pid));
+}
+
+}  // namespace
+
+HWND FindWindowByCaption(const std::string& caption, DWORD pid) {
+  FindRequest request{caption, pid, nullptr};
+  EnumWindows(&FindByCaption, reinterpret_cast<LPARAM>(&request));
+  return request.found;
+}
+
+HWND WaitForWindow(const std::string& caption, DWORD pid, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindWindowByCaption(caption, pid)) != nullptr; }, timeoutMs);
+  return found;
+}
+
+bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
+  return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+void Click(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+}
+
+std::string ControlText(HWND dialog, int id) {
+  // WM_GETTEXT is marshalled across processes by the system.
+  char buf[4096] = {};
+  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
+                      SMTO_ABORTIFHUNG, 10000, nullptr);
+  return buf;
+}
+
+bool WaitForControlText(HWND dialog, int id, const std::string& text, DWORD timeoutMs) {
+  return WaitUntil([&] { return ControlText(dialog, id) == text; }, timeoutMs);
+}
+
+bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+std::vector<ListRow> ReadList(HWND list, int columns) {
+  std::vector<ListRow> rows;
+  fw::UniqueHandle process = OpenOwner(list);
+  if (!process.Valid()) return rows;
+  const size_t kText = 2048;
+  RemoteBuffer remote(process.Get(), sizeof(LVITEMA) + kText);
+  if (!remote.Get()) return rows;
+  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    ListRow r;
+    for (int column = 0; column < columns; ++column) {
+      LVITEMA item = {};
+      item.iSubItem = column;
+      item.pszText = remote.Get() + sizeof(LVITEMA);
+      item.cchTextMax = kText;
+      remote.Write(0, &item, sizeof item);
+      SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.Get()));
+      char text[kText] = {};
+      remote.Read(sizeof(LVITEMA), text, kText - 1);
+      r.cells.push_back(text);
+    }
+    UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+    r.checked = ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+    rows.push_back(r);
+  }
+  return rows;
+}
+
+bool SetRowChecked(HWND list, int row, bool checked) {
+  fw::UniqueHandle process = OpenOwner(list);
+  if (!process.Valid()) return false;
+  RemoteBuffer remote(process.Get(), sizeof(LVITEMA));
+  LVITEMA item = {};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+  if (!remote.Get() || !remote.Write(0, &item, sizeof item)) return false;
+  return SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote.Get())) != 0;
+}
+
+bool WaitForMessageBox(DWORD pid, const std::string& caption, MessageBoxInfo& box, DWORD timeoutMs) {
+  return WaitUntil(
+      [&] {
+        HWND window = FindWindowByCaption(caption, pid);
+        if (!window) return false;
+        char cls[64] = {};
+        GetClassNameA(window, cls, sizeof cls);
+        HWND text = GetDlgItem(window, 0xFFFF);
+        if (std::string(cls) != "#32770" || !text) return false;
+        box.window = window;
+        box.caption = caption;
+        char buf[2048] = {};
+        SendMessageTimeoutA(text, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
+                            SMTO_ABORTIFHUNG, 10000, nullptr);
+        box.text = buf;
+        return true;
+      },
+      timeoutMs);
+}
+
+bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId) {
+  PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box.window, buttonId)));
+  return WaitForWindowGone(box.window, 10000);
+}
+
+bool SaveScreenshot(HWND window, const std::string& path) {
+  RECT r;
+  if (!GetWindowRect(window, &r)) return false;
+  int width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  fw::WindowDc screen(nullptr);
+  fw::MemoryDc memory(screen.Get());
+  fw::Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+  if (!memory || !bitmap) return false;
+  {
+    fw::SelectScope select(memory.Get(), bitmap.Get());
+    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), r.left, r.top, SRCCOPY);
+  }
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  int stride = (width * 3 + 3) & ~3;
+  std::string pixels(static_cast<size_t>(stride) * height, '\0');
+  if (!GetDIBits(memory.Get(), bitmap.Get(), 0, height, &pixels[0],
+                 reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS))
+    return false;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::fwrite(&file, sizeof file, 1, f);
+  std::fwrite(&info, sizeof info, 1, f);
+  std::fwrite(pixels.data(), 1, pixels.size(), f);
+  return std::fclose(f) == 0;
+}
+
+}  // namespace driver

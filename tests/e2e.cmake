@@ -1,0 +1,1 @@
+spruce_win_test(e2e_tests e2e/e2e_support.cpp e2e/main_window_test.cpp)
