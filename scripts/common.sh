@@ -22,3 +22,14 @@ configure_and_build() {
     -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine" >/dev/null
   ninja -C "$dir" "${@:3}"
 }
+
+# quietly LOG command...: runs the command with its output in LOG, and shows
+# the end of LOG when it fails.
+quietly() {
+  local log=$1
+  shift
+  if ! "$@" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    return 1
+  fi
+}

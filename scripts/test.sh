@@ -11,16 +11,18 @@ BUILD=${SPRUCE_BUILD:-$ROOT/build}
 mkdir -p "$BUILD"
 
 echo "== native build (sanitizers)"
-cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-ninja -C "$BUILD/native" >/dev/null
+quietly "$BUILD/native-build.log" cmake -S "$ROOT" -B "$BUILD/native" -G Ninja \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++
+quietly "$BUILD/native-build.log" ninja -C "$BUILD/native"
 
-echo "== Windows build (i686, the shipped programs)"
-configure_and_build "$BUILD/i686" i686 Spruce >/dev/null
+# The shipped 32-bit programs, and the tests compiled for 32-bit as well, so
+# that a host that can only run x86_64 builds still proves they build.
+echo "== Windows build (i686, the shipped programs and their tests)"
+quietly "$BUILD/i686-build.log" configure_and_build "$BUILD/i686" i686
 if [ "$SPRUCE_ARCH" != i686 ]; then
-  echo "== Windows build ($SPRUCE_ARCH, for the tests on this host)"
+  echo "== Windows build ($SPRUCE_ARCH, the programs the tests run on this host)"
+  quietly "$BUILD/$SPRUCE_ARCH-build.log" configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH"
 fi
-configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH" >/dev/null
 
 echo "== native tests"
 native_ok=0

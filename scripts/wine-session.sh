@@ -25,7 +25,9 @@ wine_session_start() {
 
   # The standard streams of these two must not be the caller's: Wine's
   # background services inherit them and the caller would wait forever.
-  "$WINESERVER" -p 600 </dev/null >/dev/null 2>&1
+  # The server wants the prefix folder to exist; Wine fills an empty one.
+  mkdir -p "$WINEPREFIX"
+  "$WINESERVER" -p 600 </dev/null >/dev/null 2>&1 || true
   "$ROOT/scripts/wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
   # Without a window manager Wine waits 2 s whenever a window closes.
   "$ROOT/scripts/wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
