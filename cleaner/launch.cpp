@@ -1,4 +1,7 @@
 #include "app/tools.h"
+#include "cleaner/disk_clean_dlg.h"
 
-// The disk cleaner is being written; until then its button does nothing.
-void OpenDiskCleaner(HWND) {}
+void OpenDiskCleaner(HWND owner) {
+  CDiskCleanDlg dialog;
+  dialog.DoModal(owner);
+}

@@ -189,20 +189,48 @@ bool SetRowChecked(HWND list, int row, bool checked) {
   return SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote.Get())) != 0;
 }
 
+namespace {
+
+struct BoxSearch {
+  std::string caption;
+  DWORD pid;
+  HWND found;
+};
+
+// A message box is a #32770 dialog with its text in static 0xFFFF; a tool
+// dialog that shares the caption is told apart by its title label and list.
+bool IsMessageBox(HWND window) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  return std::string(cls) == "#32770" && GetDlgItem(window, 0xFFFF) &&
+         !GetDlgItem(window, 1018) && !GetDlgItem(window, 1002);
+}
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if ((search->pid == 0 || pid == search->pid) && IsWindowVisible(window) &&
+      WindowText(window) == search->caption && IsMessageBox(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 bool WaitForMessageBox(DWORD pid, const std::string& caption, MessageBoxInfo& box, DWORD timeoutMs) {
   return WaitUntil(
       [&] {
-        HWND window = FindWindowByCaption(caption, pid);
-        if (!window) return false;
-        char cls[64] = {};
-        GetClassNameA(window, cls, sizeof cls);
-        HWND text = GetDlgItem(window, 0xFFFF);
-        if (std::string(cls) != "#32770" || !text) return false;
-        box.window = window;
+        BoxSearch search{caption, pid, nullptr};
+        EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) return false;
+        box.window = search.found;
         box.caption = caption;
         char buf[2048] = {};
-        SendMessageTimeoutA(text, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
-                            SMTO_ABORTIFHUNG, 10000, nullptr);
+        SendMessageTimeoutA(GetDlgItem(search.found, 0xFFFF), WM_GETTEXT, sizeof buf,
+                            reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 10000, nullptr);
         box.text = buf;
         return true;
       },

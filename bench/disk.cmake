@@ -1,0 +1,3 @@
+# The hard-disk optimizer against a bare walk and a bare deletion loop. The
+# dialog template comes with the resource script.
+spruce_win_program(disk_bench disk_bench.cpp ../resources/spruce.rc)

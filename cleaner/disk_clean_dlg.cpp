@@ -1,0 +1,524 @@
+#include "cleaner/disk_clean_dlg.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "app/cleaner_app.h"
+#include "app/helpers.h"
+#include "cleaner/backup_slots.h"
+#include "framework/controls.h"
+#include "framework/font.h"
+#include "framework/msgbox.h"
+#include "framework/worker.h"
+#include "resources/resource.h"
+
+namespace {
+
+const char kCaption[] = "하드디스크 최적화";
+
+// Asks the dialog's thread to run a std::function (lParam) and return.
+constexpr UINT kRunMessage = WM_APP + 0x101;
+
+// How often the scan hands its status and a deletion its progress to the
+// dialog; the rows go along.
+constexpr DWORD kHandOverInterval = 100;
+
+// Deletes the files of the list without ever reaching through a link.
+// Under Wine every file operation follows a Unix symbolic link: DeleteFileA
+// on a link in a temp folder deletes what it points to (a document, a system
+// file) and leaves the link. So on the NT line the file is opened (the link
+// itself where the system has links) and deleted through that handle only
+// when the system names it as the entry of its folder; a link is left alone,
+// as a file that will not delete. The 95/98/ME line has no links.
+class FileDeleter {
+ public:
+  FileDeleter() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    if (!ntdll) return;
+    queryObject_ = reinterpret_cast<QueryObjectFn>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")));
+    setInformation_ = reinterpret_cast<SetInformationFn>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
+  }
+
+  // Deletes folder + "\" + name; false when it stays (in use, no rights,
+  // gone, or a link to something elsewhere).
+  bool Delete(const std::string& folder, const std::string& name) {
+    const std::string path = folder + "\\" + name;
+    if (!queryObject_ || !setInformation_) return DeleteFileA(path.c_str()) != FALSE;
+    if (folder != folder_) {
+      folder_ = folder;
+      fw::UniqueHandle dir(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                       nullptr));
+      folderName_ = dir.Valid() ? ObjectName(dir.Get()) : std::wstring();
+      // The name of a drive's root ends in a backslash, other folders' do not.
+      if (!folderName_.empty() && folderName_.back() != L'\\') folderName_ += L'\\';
+    }
+    if (folderName_.empty()) return false;
+    fw::UniqueHandle file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
+    if (!file.Valid()) return false;
+    if (ObjectName(file.Get()) != folderName_ + Lower(Wide(name))) return false;
+    IoStatus io = {};
+    BOOLEAN deleteFile = TRUE;
+    return setInformation_(file.Get(), &io, &deleteFile, sizeof deleteFile,
+                           kFileDispositionInformation) >= 0;
+  }
+
+ private:
+  struct IoStatus {
+    union {
+      LONG status;
+      void* pointer;
+    };
+    ULONG_PTR information;
+  };
+  struct CountedString {
+    USHORT length;  // bytes
+    USHORT maximumLength;
+    wchar_t* buffer;
+  };
+  static constexpr int kObjectNameInformation = 1;
+  static constexpr int kFileDispositionInformation = 13;
+  using QueryObjectFn = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  using SetInformationFn = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+
+  static std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return wide;
+  }
+  static std::wstring Lower(std::wstring text) {
+    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+  }
+
+  // The system's name of the opened object, lower-cased; empty on failure.
+  std::wstring ObjectName(HANDLE handle) const {
+    union {
+      CountedString name;
+      BYTE bytes[4096];
+    } info;
+    ULONG got = 0;
+    if (queryObject_(handle, kObjectNameInformation, &info, sizeof info, &got) < 0 ||
+        !info.name.buffer)
+      return std::wstring();
+    return Lower(std::wstring(info.name.buffer, info.name.length / sizeof(wchar_t)));
+  }
+
+  QueryObjectFn queryObject_ = nullptr;
+  SetInformationFn setInformation_ = nullptr;
+  std::string folder_;       // the folder last asked for
+  std::wstring folderName_;  // its object name with a final backslash (empty: unreachable)
+};
+
+std::string SizeText(uint64_t size) {
+  int64_t scaled = static_cast<int64_t>(size);
+  std::string unit = FormatSize(scaled);
+  return std::to_string(scaled) + " " + unit;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// DialogJunkScanner
+
+DialogJunkScanner::DialogJunkScanner(CDiskCleanDlg& dialog, fw::UiFeed& feed)
+    : list_(dialog.Item(IDC_LIST)),
+      status_(dialog.Item(IDC_STATUS)),
+      feed_(feed),
+      handedOver_(GetTickCount() - kHandOverInterval) {}
+
+void DialogJunkScanner::OnItemFound(const JunkItem& item) {
+  feed_.AppendRow(list_, {std::string(), item.path, item.name, SizeText(item.size)}, true,
+                  item.kind);
+  if (hasWaiting_) HandOverStatus();
+}
+
+void DialogJunkScanner::OnFolderEntered(const std::string& folder) {
+  std::string text = diskclean::StatusText(folder);
+  hasWaiting_ = text != shown_;
+  if (!hasWaiting_) return;
+  waiting_ = std::move(text);
+  HandOverStatus();
+}
+
+void DialogJunkScanner::HandOverStatus() {
+  if (GetTickCount() - handedOver_ < kHandOverInterval) return;
+  shown_ = waiting_;
+  hasWaiting_ = false;
+  feed_.SetText(status_, waiting_);
+  handedOver_ = GetTickCount();
+}
+
+// ---------------------------------------------------------------------------
+// DiskScanThread
+
+DiskScanThread::~DiskScanThread() {
+  // The dialog waits for the job before it goes; this only guards the
+  // members against a thread that is somehow still inside DoWork.
+  if (IsRunning()) Kill(0, true);
+}
+
+void DiskScanThread::RequestStop() {
+  stopAsked_ = 1;
+  if (JunkScanner* scanner = published_.load()) scanner->RequestStop();
+}
+
+void DiskScanThread::DoWork() {
+  auto* dialog = static_cast<CDiskCleanDlg*>(owner);
+  const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+
+  feed_.reset(new fw::UiFeed(dialog->Hwnd()));
+  scanner_.reset(new DialogJunkScanner(*dialog, *feed_));
+  published_ = scanner_.get();
+  // A stop asked before the scanner existed applies to it now.
+  if (stopAsked_) scanner_->RequestStop();
+
+  scanner_->ResetTotals();
+  scanner_->ScanAll();
+
+  int64_t total = static_cast<int64_t>(scanner_->TotalSize());
+  std::string unit = FormatSize(total);
+  std::string summary =
+      std::to_string(scanner_->FoundCount()) + "개, " + std::to_string(total) + " " + unit;
+  feed_->Flush();
+  dialog->StopAnimation();
+  const bool stopped = scanner_->StopRequested();
+  dialog->ShowMessage(stopped ? "검색이 중지되었습니다." : "검색이 완료되었습니다.");
+  feed_->SetText(dialog->Item(IDC_STATE), stopped ? "검색중지" : "검색완료");
+  feed_->SetText(dialog->Item(IDC_STATUS), summary);
+  feed_->Flush();
+  dialog->EnterIdle();
+
+  if (com) CoUninitialize();
+  // The last touch of the dialog: from here on it may close.
+  dialog->scanning_ = 0;
+}
+
+// ---------------------------------------------------------------------------
+// CDiskCleanDlg
+
+const fw::MessageEntry<CDiskCleanDlg> CDiskCleanDlg::kMessages[] = {
+    fw::OnCommand(IDC_DELETE, &CDiskCleanDlg::OnDelete),
+    fw::OnCommand(IDCANCEL, &CDiskCleanDlg::OnExit),
+    fw::OnNotify(IDC_LIST, LVN_ITEMCHANGING, &CDiskCleanDlg::OnListItemChanging),
+    fw::OnMessage(kRunMessage, &CDiskCleanDlg::OnRunOnUiThread),
+};
+
+CDiskCleanDlg::CDiskCleanDlg() : fw::Dialog(IDD_DISKCLEAN) {}
+
+CDiskCleanDlg::~CDiskCleanDlg() {
+  stop_ = 1;
+  scanThread_.RequestStop();
+  WaitForWorkers();
+  if (deletionThread_.Valid()) WaitForSingleObject(deletionThread_.Get(), INFINITE);
+  if (scanThread_.IsRunning()) {
+    DWORD code = 0;
+    try {
+      scanThread_.Stop(code);
+    } catch (const CThreadException&) {
+      // Posting Exit failed: the thread object's destructor ends it instead.
+    }
+  }
+}
+
+bool CDiskCleanDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+  return Dispatch(*this, kMessages, msg, wp, lp, result);
+}
+
+BOOL CDiskCleanDlg::OnInitDialog() {
+  fw::list::SetupCheckedReport(Item(IDC_LIST),
+                               {{"선택", 50}, {"경로", 300}, {"파일명(갯수)", 100}, {"크기", 133}});
+  boldFont_ = fw::SetBoldCaption(Hwnd(), IDC_TITLE);
+  picture_.SubclassDlgItem(IDC_PICTURE, Hwnd());
+  picture_.SetBkColor(GetSysColor(COLOR_BTNFACE));
+  picture_.Load(MAKEINTRESOURCEA(IDR_GIF_WORKING), "GIF");
+  status_.SubclassDlgItem(IDC_STATUS, Hwnd());
+
+  if (!scanThread_.IsRunning()) {
+    StartAnimation();
+    // Busy before the job starts, so that button 5 is "중지" from the first
+    // moment and can never start a deletion beside the scan.
+    EnterBusy();
+    scanning_ = 1;
+    scanThread_.owner = this;
+    try {
+      scanThread_.Start();
+    } catch (...) {
+      scanning_ = 0;
+      StopAnimation();
+      EnterIdle();
+      throw;
+    }
+  }
+  return TRUE;
+}
+
+void CDiskCleanDlg::OnDelete() {
+  if (closing_) return;
+  if (busy_) {
+    EnterIdle();
+    StopAnimation();
+    scanThread_.RequestStop();
+    return;
+  }
+  // A stopped job is still writing its last texts; it ends in a moment.
+  if (IsWorking()) return;
+
+  // The rows are read here, on the list's own thread, in one go: read from
+  // the worker each cell would cost a cross-thread message.
+  HWND list = Item(IDC_LIST);
+  const int count = fw::list::Count(list);
+  std::vector<RowSnapshot> rows;
+  rows.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    rows.push_back(RowSnapshot{fw::list::Text(list, i, 1), fw::list::Text(list, i, 2),
+                               fw::list::Text(list, i, 3), fw::list::Data(list, i),
+                               fw::list::IsChecked(list, i)});
+  }
+  snapshot_ = std::move(rows);
+
+  EnterBusy();
+  deleting_ = 1;
+  deletionThread_ =
+      fw::StartWorkerThread(&CDiskCleanDlg::DeletionThread, this, THREAD_PRIORITY_TIME_CRITICAL);
+  if (!deletionThread_.Valid()) {
+    deleting_ = 0;
+    snapshot_.clear();
+    EnterIdle();
+  }
+}
+
+void CDiskCleanDlg::OnExit() {
+  // Button 2 is disabled while busy; Esc must not get round that.
+  if (busy_ || closing_) return;
+  closing_ = true;
+  StopAnimation();
+  WaitForWorkers();
+  if (scanThread_.IsRunning()) {
+    DWORD code = 0;
+    scanThread_.Stop(code);
+  }
+  EndDialog(IDCANCEL);
+}
+
+LRESULT CDiskCleanDlg::OnListItemChanging(NMHDR* header) {
+  // While a deletion runs its snapshot decides; a tick changed now would
+  // show something other than what happens.
+  auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+  if (deleting_ && (change->uChanged & LVIF_STATE) &&
+      ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK))
+    return TRUE;
+  return FALSE;
+}
+
+INT_PTR CDiskCleanDlg::OnRunOnUiThread(WPARAM, LPARAM lp) {
+  (*reinterpret_cast<const std::function<void()>*>(lp))();
+  return TRUE;
+}
+
+void CDiskCleanDlg::RunOnUiThread(const std::function<void()>& fn) {
+  HWND hwnd = Hwnd();
+  if (!hwnd || !IsWindow(hwnd)) return;
+  if (GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId())
+    fn();
+  else
+    SendMessageA(hwnd, kRunMessage, 0, reinterpret_cast<LPARAM>(&fn));
+}
+
+void CDiskCleanDlg::EnterBusy() {
+  stop_ = 0;
+  busy_ = 1;
+  RunOnUiThread([this] {
+    fw::SetControlText(Item(IDC_DELETE), "중지");
+    EnableWindow(Item(IDCANCEL), FALSE);
+  });
+}
+
+void CDiskCleanDlg::EnterIdle() {
+  stop_ = 1;
+  busy_ = 0;
+  RunOnUiThread([this] {
+    fw::SetControlText(Item(IDC_DELETE), "삭제");
+    EnableWindow(Item(IDCANCEL), TRUE);
+  });
+}
+
+void CDiskCleanDlg::StartAnimation() {
+  RunOnUiThread([this] { picture_.Draw(); });
+}
+
+void CDiskCleanDlg::StopAnimation() {
+  RunOnUiThread([this] { picture_.Stop(); });
+}
+
+void CDiskCleanDlg::ShowMessage(const std::string& text) {
+  fw::ShowMessageBox(Hwnd(), text, kCaption, MB_OK);
+}
+
+void CDiskCleanDlg::WaitForWorkers() {
+  bool quit = false;
+  while (IsWorking()) {
+    if (!quit && !PumpMessages()) quit = true;
+    if (quit) {
+      // The quit message waits in the queue again; serve only what the
+      // workers send until they are done.
+      MSG msg;
+      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+    } else {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+  }
+}
+
+DWORD WINAPI CDiskCleanDlg::DeletionThread(void* dialog) {
+  static_cast<CDiskCleanDlg*>(dialog)->RunDeletion();
+  return 0;
+}
+
+FILE* CDiskCleanDlg::OpenDeletionList() {
+  // Everything goes by full path: the process's current directory stays
+  // where it was, so later bare-name lookups keep working.
+  const std::string folder = ProgramFolder() + "\\backup";
+  CreateDirectoryA(folder.c_str(), nullptr);
+
+  std::string slotFiles[diskclean::kLastSlot + 1];
+  WIN32_FIND_DATAA data;
+  {
+    fw::FindHandle find(FindFirstFileA((folder + "\\*.txt").c_str(), &data));
+    if (find.Valid()) {
+      do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        int slot = diskclean::SlotOfFileName(data.cFileName);
+        if (slot) slotFiles[slot] = data.cFileName;
+      } while (FindNextFileA(find.Get(), &data));
+    }
+  }
+
+  // Opened for reading and writing, created when missing, never truncated
+  // on opening.
+  const std::string indexPath = folder + "\\diskclean.idx";
+  fw::UniqueHandle index(CreateFileA(indexPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+  int slot = diskclean::kFirstSlot;
+  if (index.Valid()) {
+    char text[64] = {};
+    DWORD got = 0;
+    if (ReadFile(index.Get(), text, sizeof text - 1, &got, nullptr))
+      slot = diskclean::SlotFromIndexText(std::string(text, got));
+  } else {
+    ShowMessage("디스크삭제 인덱스 파일을 생성할 수 없습니다.");
+  }
+
+  if (!slotFiles[slot].empty()) DeleteFileA((folder + "\\" + slotFiles[slot]).c_str());
+
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const std::string listPath =
+      folder + "\\" +
+      diskclean::ListFileName(diskclean::StampText(now.wYear, now.wMonth, now.wDay, now.wHour,
+                                                   now.wMinute, now.wSecond),
+                              slot);
+  DeleteFileA(listPath.c_str());
+
+  if (index.Valid()) {
+    // The index holds exactly the one digit: bytes left behind it from an
+    // older, longer text would be read back as part of the number.
+    const char next = static_cast<char>('0' + diskclean::NextSlot(slot));
+    DWORD written = 0;
+    SetFilePointer(index.Get(), 0, nullptr, FILE_BEGIN);
+    WriteFile(index.Get(), &next, 1, &written, nullptr);
+    SetEndOfFile(index.Get());
+  }
+  return std::fopen(listPath.c_str(), "wb");
+}
+
+void CDiskCleanDlg::RunDeletion() {
+  std::vector<RowSnapshot> rows = std::move(snapshot_);
+  snapshot_.clear();
+  StartAnimation();
+
+  FILE* record = OpenDeletionList();
+
+  HWND list = Item(IDC_LIST);
+  HWND state = Item(IDC_STATE);
+  HWND status = Item(IDC_STATUS);
+  HWND bar = Item(IDC_PROGRESS);
+  const int total = static_cast<int>(rows.size());
+  RunOnUiThread([&] {
+    ShowWindow(state, SW_HIDE);
+    ShowWindow(status, SW_HIDE);
+    fw::progress::SetRange(bar, 0, total);
+    fw::progress::SetPos(bar, 0);
+    ShowWindow(bar, SW_SHOW);
+  });
+
+  // Rows leave the list in order through the feed, so a row's index in the
+  // list is the number of rows before it that stay. Each hand-over costs the
+  // list a redraw, so the progress goes with the removed rows about every
+  // 100 ms rather than on the feed's quicker text cadence.
+  fw::UiFeed feed(Hwnd());
+  FileDeleter deleter;
+  DWORD handedOver = GetTickCount() - kHandOverInterval;
+  int index = 0;
+  int visits = 0;
+  for (const RowSnapshot& row : rows) {
+    ++visits;
+    if (stop_) break;
+    if (!row.checked) {
+      ++index;
+      continue;
+    }
+    if (row.kind == JunkItem::kRecycleBin && !row.path.empty()) {
+      const char root[] = {row.path[0], ':', '\\', '\0'};
+      // Emptying may fail (nothing to empty, drive gone); the line is
+      // written all the same, as the row is removed all the same.
+      SHEmptyRecycleBinA(nullptr, root, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+      if (record)
+        std::fputs(diskclean::RecycleBinLine(row.path, row.name, row.size).c_str(), record);
+    }
+    feed.DeleteRow(list, index);
+    if (GetTickCount() - handedOver >= kHandOverInterval) {
+      feed.SetProgress(bar, visits);
+      feed.Flush();
+      handedOver = GetTickCount();
+    }
+    // A file that will not go (in use, no rights, already gone, a link)
+    // leaves the list silently and is not recorded.
+    if (row.kind != JunkItem::kRecycleBin && deleter.Delete(row.path, row.name) && record)
+      std::fputs(diskclean::FileLine(row.path, row.name).c_str(), record);
+  }
+  if (record) std::fclose(record);
+  feed.Flush();
+
+  const bool stopped = stop_ != 0;
+  RunOnUiThread([&] {
+    fw::progress::SetPos(bar, total);
+    ShowWindow(bar, SW_HIDE);
+    ShowWindow(state, SW_SHOW);
+    ShowWindow(status, SW_SHOW);
+  });
+  StopAnimation();
+  if (stopped) {
+    ShowMessage("취소 되었습니다.");
+  } else {
+    ShowMessage("삭제 완료되었습니다");
+    feed.SetText(state, "삭제완료");
+    feed.SetText(status, std::string());
+    feed.Flush();
+  }
+  EnterIdle();
+  // The last touch of the dialog: from here on it may close.
+  deleting_ = 0;
+}

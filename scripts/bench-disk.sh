@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Measures the hard-disk optimizer under Wine in a throwaway prefix: the scan
+# through the dialog against a bare FindFirstFileA walk, and the deletion
+# through the dialog against a bare DeleteFileA loop, over FILES planted
+# files (default 50,000).  Usage: scripts/bench-disk.sh [FILES]
+set -euo pipefail
+. "$(dirname "$0")/common.sh"
+"$ROOT/scripts/install-deps.sh"
+
+BUILD=${SPRUCE_BUILD:-$ROOT/build}
+dir="$BUILD/$SPRUCE_ARCH"
+mkdir -p "$BUILD"
+quietly "$BUILD/bench-disk-build.log" configure_and_build "$dir" "$SPRUCE_ARCH" disk_bench
+
+. "$ROOT/scripts/wine-session.sh"
+session="$BUILD/bench-disk"
+rm -rf "$session"
+SPRUCE_OWN_DISPLAY=1 wine_session_start "$session"
+trap wine_session_stop EXIT
+
+"$ROOT/scripts/wine" "$dir/bin/disk_bench.exe" "${1:-50000}"
