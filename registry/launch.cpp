@@ -1,5 +1,13 @@
 #include "app/tools.h"
+#include "registry/registry_dlg.h"
+#include "registry/restore_dlg.h"
 
-// The registry tools are being written; until then their buttons do nothing.
-void OpenRegistryOptimizer(HWND) {}
-void OpenRegistryRestore(HWND) {}
+void OpenRegistryOptimizer(HWND owner) {
+  CRegistryDlg dialog;
+  dialog.DoModal(owner);
+}
+
+void OpenRegistryRestore(HWND owner) {
+  CRegistryRestoreDlg dialog;
+  dialog.DoModal(owner);
+}
