@@ -18,20 +18,12 @@
 #include "cleaner/disk_clean_dlg.h"
 #include "framework/controls.h"
 #include "framework/msgbox.h"
+#include "bench/stopwatch.h"
 #include "resources/resource.h"
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return NowSeconds(); }
 
 void Pump(CDiskCleanDlg& dialog) {
   while (dialog.IsWorking()) {

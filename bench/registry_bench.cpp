@@ -21,22 +21,15 @@
 #include "framework/msgbox.h"
 #include "framework/worker.h"
 #include "registry/registry_dlg.h"
+#include "bench/stopwatch.h"
 #include "resources/resource.h"
 
 namespace {
 
 const char kBenchKey[] = "SOFTWARE\\SpruceBench";
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+// Milliseconds.
+double Now() { return NowSeconds() * 1000.0; }
 
 void Pump() {
   MSG msg;
