@@ -113,6 +113,20 @@ class SelectScope {
   HGDIOBJ old_;
 };
 
+// Saves a DC's state (selected objects, colours, modes, alignment) for a
+// scope, so painting leaves a caller's DC as it found it.
+class DcState {
+ public:
+  explicit DcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  DcState(const DcState&) = delete;
+  DcState& operator=(const DcState&) = delete;
+  ~DcState() { if (saved_) RestoreDC(dc_, saved_); }
+
+ private:
+  HDC dc_;
+  int saved_;
+};
+
 // A COM interface pointer released on scope exit.
 template <class T>
 class ComPtr {

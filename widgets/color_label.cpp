@@ -12,20 +12,6 @@ namespace {
 constexpr UINT_PTR kFlashTimer = 1;
 constexpr UINT kFlashPeriodMs = 500;
 
-// Saves a DC's state (selected objects, colours, modes, alignment) for a
-// scope, so painting leaves a caller's DC as it found it.
-class DcState {
- public:
-  explicit DcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-  DcState(const DcState&) = delete;
-  DcState& operator=(const DcState&) = delete;
-  ~DcState() { if (saved_) RestoreDC(dc_, saved_); }
-
- private:
-  HDC dc_;
-  int saved_;
-};
-
 std::string WindowText(HWND hwnd) {
   if (!hwnd) return {};
   const int length = GetWindowTextLengthA(hwnd);
@@ -271,7 +257,7 @@ CColorLabel& CColorLabel::SetLinkURL(const std::string& url) {
 }
 
 void CColorLabel::PaintTo(HDC dc, const RECT& rect) {
-  DcState state(dc);
+  fw::DcState state(dc);
   if (!transparent_) PaintBackground(dc, rect);
   PaintText(dc, rect);
 }
