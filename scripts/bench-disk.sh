@@ -6,6 +6,7 @@
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
 "$ROOT/scripts/install-deps.sh"
+choose_arch
 
 BUILD=${SPRUCE_BUILD:-$ROOT/build}
 dir="$BUILD/$SPRUCE_ARCH"

@@ -7,6 +7,8 @@
 # runs in that session; otherwise in a session of its own in BUILD_DIR/wine.
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
+"$ROOT/scripts/install-deps.sh"
+choose_arch
 BUILD=${1:-$ROOT/build/bench-$SPRUCE_ARCH}
 [ $# -gt 0 ] && shift
 [ "${1:-}" = "--" ] && shift

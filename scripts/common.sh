@@ -9,10 +9,14 @@ can_run_32bit() {
   [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-if [ -z "${SPRUCE_ARCH:-}" ]; then
-  if can_run_32bit; then SPRUCE_ARCH=i686; else SPRUCE_ARCH=x86_64; fi
-fi
-export SPRUCE_ARCH
+# choose_arch: sets SPRUCE_ARCH unless the caller did. Call it only after
+# install-deps.sh: before Wine is installed no host looks 32-bit capable.
+choose_arch() {
+  if [ -z "${SPRUCE_ARCH:-}" ]; then
+    if can_run_32bit; then SPRUCE_ARCH=i686; else SPRUCE_ARCH=x86_64; fi
+  fi
+  export SPRUCE_ARCH
+}
 
 # configure_and_build DIR ARCH: the cross build of the Windows programs.
 configure_and_build() {

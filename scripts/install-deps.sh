@@ -4,8 +4,11 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build clang llvm googletest
+  cmake ninja-build clang llvm googletest libgtest-dev
+  # Both targets: whether this host runs the i686 or the x86_64 build is
+  # known only once Wine is installed.
   g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb x11-apps x11-utils xdotool imagemagick
   fonts-nanum locales

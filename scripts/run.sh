@@ -5,6 +5,7 @@
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
 "$ROOT/scripts/install-deps.sh"
+choose_arch
 
 BUILD=${SPRUCE_BUILD:-$ROOT/build}
 configure_and_build "$BUILD/i686" i686 Spruce >/dev/null
