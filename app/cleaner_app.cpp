@@ -11,6 +11,7 @@
 #include "app/main_dlg.h"
 #include "framework/control_host.h"
 #include "framework/msgbox.h"
+#include "framework/wait.h"
 #include "resources/resource.h"
 
 CCleanerApp::CCleanerApp() : fw::Application("Spruce.INI") {}
@@ -63,14 +64,6 @@ CCleanerApp& TheApp() {
 }
 
 bool PumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-    if (!TheApp().PumpMessage()) {
-      PostQuitMessage(0);
-      return false;
-    }
-  }
-  for (LONG count = 0; TheApp().OnIdle(count); ++count) {
-  }
-  return true;
+  TheApp();  // the pump goes through the application object
+  return fw::PumpMessages();
 }

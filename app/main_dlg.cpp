@@ -59,6 +59,12 @@ const fw::MessageEntry<CMainDlg> CMainDlg::kMessages[] = {
     fw::OnCommand(IDC_BTN_REGISTRY, &CMainDlg::OnRegistry),
     fw::OnCommand(IDC_BTN_RESTORE, &CMainDlg::OnRestore),
     fw::OnCommand(IDC_BTN_HARDDISK, &CMainDlg::OnHardDisk),
+    fw::OnCommand(IDC_BTN_MEMORY, &CMainDlg::OnMemory),
+    fw::OnCommand(IDC_BTN_INTERNET, &CMainDlg::OnInternet),
+    fw::OnCommand(IDC_BTN_STARTUP, &CMainDlg::OnStartup),
+    fw::OnCommand(IDC_BTN_HISTORY, &CMainDlg::OnHistory),
+    fw::OnCommand(IDC_BTN_SYSINFO, &CMainDlg::OnSystemInfo),
+    fw::OnCommand(IDC_BTN_MYIP, &CMainDlg::OnMyIp),
     fw::OnCommand(IDC_BTN_SMART, &CMainDlg::OnSmart),
     fw::OnCommand(IDC_BTN_TEMPERATURE, &CMainDlg::OnTemperature),
     fw::OnCommand(IDC_BTN_USAGETIME, &CMainDlg::OnUsageTime),
@@ -207,6 +213,12 @@ INT_PTR CMainDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<INT_
 void CMainDlg::OnRegistry() { OpenRegistryOptimizer(Hwnd()); }
 void CMainDlg::OnRestore() { OpenRegistryRestore(Hwnd()); }
 void CMainDlg::OnHardDisk() { OpenDiskCleaner(Hwnd()); }
+void CMainDlg::OnMemory() { OpenMemoryOptimizer(Hwnd()); }
+void CMainDlg::OnInternet() { OpenInternetOptimizer(Hwnd()); }
+void CMainDlg::OnStartup() { OpenStartupPrograms(Hwnd()); }
+void CMainDlg::OnHistory() { OpenPrivacyCleaner(Hwnd()); }
+void CMainDlg::OnSystemInfo() { OpenSystemInfo(Hwnd()); }
+void CMainDlg::OnMyIp() { OpenMyIp(Hwnd()); }
 
 bool CMainDlg::RefuseOn9x(const char* title) {
   OSVERSIONINFOA info = {};
@@ -217,11 +229,18 @@ bool CMainDlg::RefuseOn9x(const char* title) {
   return true;
 }
 
-// These tools open their dialogs on the NT line once they are built.
-void CMainDlg::OnSmart() { RefuseOn9x("하드디스크 상태점검"); }
-void CMainDlg::OnTemperature() { RefuseOn9x("하드디스크 온도"); }
-void CMainDlg::OnUsageTime() { RefuseOn9x("컴퓨터 사용시간 체크"); }
-void CMainDlg::OnForceDelete() { RefuseOn9x("파일 강제삭제"); }
+void CMainDlg::OnSmart() {
+  if (!RefuseOn9x("하드디스크 상태점검")) OpenSmart(Hwnd());
+}
+void CMainDlg::OnTemperature() {
+  if (!RefuseOn9x("하드디스크 온도")) OpenDiskTemperature(Hwnd());
+}
+void CMainDlg::OnUsageTime() {
+  if (!RefuseOn9x("컴퓨터 사용시간 체크")) OpenUsageTime(Hwnd());
+}
+void CMainDlg::OnForceDelete() {
+  if (!RefuseOn9x("파일 강제삭제")) OpenForceDelete(Hwnd());
+}
 
 void CMainDlg::OnHomePage() {
   // A browser that will not start is passed over.

@@ -43,6 +43,12 @@ class CMainDlg : public fw::Dialog {
   void OnRegistry();
   void OnRestore();
   void OnHardDisk();
+  void OnMemory();
+  void OnInternet();
+  void OnStartup();
+  void OnHistory();
+  void OnSystemInfo();
+  void OnMyIp();
   void OnSmart();
   void OnTemperature();
   void OnUsageTime();

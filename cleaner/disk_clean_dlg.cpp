@@ -11,6 +11,7 @@
 #include "framework/controls.h"
 #include "framework/font.h"
 #include "framework/msgbox.h"
+#include "framework/wait.h"
 #include "framework/worker.h"
 #include "resources/resource.h"
 
@@ -366,19 +367,7 @@ void CDiskCleanDlg::ShowMessage(const std::string& text) {
 }
 
 void CDiskCleanDlg::WaitForWorkers() {
-  bool quit = false;
-  while (IsWorking()) {
-    if (!quit && !PumpMessages()) quit = true;
-    if (quit) {
-      // The quit message waits in the queue again; serve only what the
-      // workers send until they are done.
-      MSG msg;
-      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
-    } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-  }
+  fw::WaitWhilePumping([this] { return !IsWorking(); });
 }
 
 DWORD WINAPI CDiskCleanDlg::DeletionThread(void* dialog) {

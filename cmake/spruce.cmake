@@ -9,6 +9,17 @@
 #   spruce_win_test(NAME files...) GoogleTest files run under Wine, grouped into
 #                                 one test program per NAME (e.g. registry_tests)
 #   spruce_fuzz(NAME file)        libFuzzer target over pure code (native)
+#   spruce_program(NAME files...) another GUI program (its .rc among the files),
+#                                 linked with the Windows core like Spruce.exe
+#   spruce_dll(NAME files...)     a DLL of its own (NAME.dll, no core linked)
+#   spruce_win_test_rc(NAME rc)   the resource script of test group NAME, in
+#                                 place of Spruce.exe's
+
+# Rebuilds of unchanged files come from ccache when the machine has it.
+find_program(SPRUCE_CCACHE ccache)
+if(SPRUCE_CCACHE)
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${SPRUCE_CCACHE})
+endif()
 
 function(_spruce_append prop)
   foreach(f ${ARGN})
@@ -48,4 +59,19 @@ endfunction()
 function(spruce_win_program name)
   set_property(GLOBAL APPEND PROPERTY SPRUCE_WIN_EXTRA_PROGRAMS ${name})
   _spruce_append(SPRUCE_WIN_PROGRAM_${name} ${ARGN})
+endfunction()
+
+function(spruce_program name)
+  set_property(GLOBAL APPEND PROPERTY SPRUCE_PROGRAMS ${name})
+  _spruce_append(SPRUCE_PROGRAM_${name} ${ARGN})
+endfunction()
+
+function(spruce_dll name)
+  set_property(GLOBAL APPEND PROPERTY SPRUCE_DLLS ${name})
+  _spruce_append(SPRUCE_DLL_${name} ${ARGN})
+endfunction()
+
+function(spruce_win_test_rc name rc)
+  get_filename_component(abs ${rc} ABSOLUTE)
+  set_property(GLOBAL PROPERTY SPRUCE_WIN_TEST_RC_${name} ${abs})
 endfunction()

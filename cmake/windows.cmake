@@ -19,6 +19,22 @@ add_executable(Spruce WIN32 ${CMAKE_SOURCE_DIR}/app/winmain.cpp ${SPRUCE_RC})
 target_link_libraries(Spruce PRIVATE spruce_core)
 set_target_properties(Spruce PROPERTIES OUTPUT_NAME Spruce RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
+# The other shipped programs (SpruceUp.exe) and DLLs (ForceDel.dll).
+get_property(programs GLOBAL PROPERTY SPRUCE_PROGRAMS)
+foreach(prog ${programs})
+  get_property(files GLOBAL PROPERTY SPRUCE_PROGRAM_${prog})
+  add_executable(${prog} WIN32 ${files})
+  target_link_libraries(${prog} PRIVATE spruce_core)
+  set_target_properties(${prog} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endforeach()
+get_property(dlls GLOBAL PROPERTY SPRUCE_DLLS)
+foreach(dll ${dlls})
+  get_property(files GLOBAL PROPERTY SPRUCE_DLL_${dll})
+  add_library(${dll} SHARED ${files})
+  target_include_directories(${dll} PRIVATE ${CMAKE_SOURCE_DIR})
+  set_target_properties(${dll} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endforeach()
+
 # GoogleTest, cross-built from the machine's sources.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -34,10 +50,15 @@ list(REMOVE_DUPLICATES groups)
 get_property(support GLOBAL PROPERTY SPRUCE_WIN_TEST_SUPPORT)
 foreach(group ${groups})
   get_property(files GLOBAL PROPERTY SPRUCE_WIN_TEST_${group})
-  add_executable(${group} ${files} ${support} ${SPRUCE_RC})
+  get_property(rc GLOBAL PROPERTY SPRUCE_WIN_TEST_RC_${group})
+  if(NOT rc)
+    set(rc ${SPRUCE_RC})
+  endif()
+  add_executable(${group} ${files} ${support} ${rc})
   target_link_libraries(${group} PRIVATE spruce_core gtest)
   set_target_properties(${group} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  add_dependencies(${group} Spruce)
+  # The tests start the shipped programs and load the shipped DLLs.
+  add_dependencies(${group} Spruce ${programs} ${dlls})
   gtest_discover_tests(${group}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120

@@ -1,7 +1,9 @@
 #include "framework/dialog.h"
 
+#include <algorithm>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "framework/msgbox.h"
 #include "framework/object.h"
@@ -9,6 +11,22 @@
 #include "framework/ui_feed.h"
 
 namespace fw {
+namespace {
+// Keeps waking the modal loop of an ended dialog until the loop has seen the
+// end (see EndDialog). Well clear of the ids the dialogs use themselves.
+constexpr UINT_PTR kEndWakeTimer = 0x5E1D;
+constexpr UINT kEndWakeInterval = 20;
+
+// Modal dialogs of this thread that have ended and whose loops have not
+// returned yet.
+thread_local std::vector<HWND> t_endedModal;
+
+void ForgetGoneDialogs() {
+  t_endedModal.erase(std::remove_if(t_endedModal.begin(), t_endedModal.end(),
+                                    [](HWND h) { return !IsWindow(h); }),
+                     t_endedModal.end());
+}
+}  // namespace
 
 Dialog::~Dialog() {
   if (modeless_ && hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
@@ -16,8 +34,15 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal(HWND parent) {
   modeless_ = false;
-  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent,
-                         &Dialog::Proc, reinterpret_cast<LPARAM>(this));
+  INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_),
+                                   parent, &Dialog::Proc, reinterpret_cast<LPARAM>(this));
+  ForgetGoneDialogs();
+  return result;
+}
+
+void Dialog::WakeEndedModalLoops() {
+  ForgetGoneDialogs();
+  for (HWND h : t_endedModal) PostMessageA(h, WM_NULL, 0, 0);
 }
 
 bool Dialog::CreateModeless(HWND parent) {
@@ -30,10 +55,24 @@ bool Dialog::CreateModeless(HWND parent) {
 
 void Dialog::EndDialog(INT_PTR result) {
   if (!hwnd_) return;
-  if (modeless_)
+  if (modeless_) {
     DestroyWindow(hwnd_);
-  else
-    ::EndDialog(hwnd_, result);
+    return;
+  }
+  ::EndDialog(hwnd_, result);
+  // The modal loop notices the end only after it fetches a message, and the
+  // system wakes it with one posted message. A nested pump running now or
+  // later in the same handler (a wait for a worker, a message box) may take
+  // that message; the loop then sleeps in GetMessage until the next input,
+  // and a program closed by message never ends (worse: the loop drops the
+  // message that finally wakes it, say the main window's WM_CLOSE). So the
+  // waits post the wake-up again when they return (WakeEndedModalLoops),
+  // ahead of anything posted later; and for pumps that are not ours a
+  // repeating timer goes on waking the loop until it has returned and the
+  // window, timer and all, is gone.
+  if (std::find(t_endedModal.begin(), t_endedModal.end(), hwnd_) == t_endedModal.end())
+    t_endedModal.push_back(hwnd_);
+  SetTimer(hwnd_, kEndWakeTimer, kEndWakeInterval, nullptr);
 }
 
 INT_PTR CALLBACK Dialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -64,6 +103,7 @@ INT_PTR CALLBACK Dialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 INT_PTR Dialog::Route(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) return OnInitDialog();
+  if (msg == WM_TIMER && wp == kEndWakeTimer) return TRUE;
   if (msg == kFeedMessage) {
     reinterpret_cast<UiFeed*>(lp)->Deliver();
     return TRUE;

@@ -51,6 +51,12 @@ class Dialog {
   // Ends a modal dialog with result; destroys a modeless one.
   void EndDialog(INT_PTR result);
 
+  // Posts a wake-up to every modal dialog of this thread that has ended but
+  // whose modal loop has not returned yet. The system wakes such a loop with
+  // one posted message, which a nested pump may have taken; the waits that
+  // pump (fw::WaitWhilePumping) call this when they return.
+  static void WakeEndedModalLoops();
+
   HWND Hwnd() const { return hwnd_; }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
   UINT TemplateId() const { return templateId_; }

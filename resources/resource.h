@@ -13,9 +13,18 @@
 #define IDS_SOCKETS_FAILED 103
 #define IDD_REGISTRY 104
 #define IDD_DISKCLEAN 105
+#define IDD_MEMORY 106
+#define IDD_INTERNET 107
+#define IDD_STARTUP 108
+#define IDD_HISTORY 109
+#define IDD_SYSINFO 110
+#define IDD_SMART 111
+#define IDD_HDDTEMP 113
 #define IDD_BANNER 114
 #define IDR_BANNER_HTML 115
 #define IDD_REGISTRY_RESTORE 116
+#define IDD_FORCEDEL 117
+#define IDD_MYIP 118
 #define IDR_MAINFRAME 128
 #define IDI_SPRUCE 133
 #define IDB_THERMOMETER 134
@@ -38,6 +47,8 @@
 #define IDB_TOP 165
 #define IDB_USAGETIME 166
 #define IDR_GIF_WORKING 177
+#define IDD_DEVLIST 181
+#define IDD_USAGETIME 182
 
 // Main window controls.
 #define IDC_BTN_REGISTRY 1000
@@ -70,3 +81,11 @@
 #define IDC_DELETE_BACKUPS 1031
 #define IDC_STATE 1038
 #define IDC_PICTURE 1039
+
+// Each tool's own control ids, one header per tool folder.
+#include "privacy_ids.h"
+#include "startup_ids.h"
+#include "network_ids.h"
+#include "memory_ids.h"
+#include "health_ids.h"
+#include "sysinfo_ids.h"

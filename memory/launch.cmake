@@ -1,0 +1,2 @@
+# Opening the tool from the main window.
+spruce_win(launch.cpp)

@@ -1,0 +1,2 @@
+// Control ids of the memory optimizer (106).
+#pragma once

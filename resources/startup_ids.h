@@ -1,0 +1,2 @@
+// Control ids of the startup-program manager (108).
+#pragma once

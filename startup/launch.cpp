@@ -1,0 +1,4 @@
+#include "app/tools.h"
+
+// Not built yet: the button does nothing.
+void OpenStartupPrograms(HWND) {}
