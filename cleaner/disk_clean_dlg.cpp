@@ -8,6 +8,7 @@
 #include "app/cleaner_app.h"
 #include "app/helpers.h"
 #include "cleaner/backup_slots.h"
+#include "cleaner/safe_files.h"
 #include "framework/controls.h"
 #include "framework/font.h"
 #include "framework/msgbox.h"
@@ -25,101 +26,6 @@ constexpr UINT kRunMessage = WM_APP + 0x101;
 // How often the scan hands its status and a deletion its progress to the
 // dialog; the rows go along.
 constexpr DWORD kHandOverInterval = 100;
-
-// Deletes the files of the list without ever reaching through a link.
-// Under Wine every file operation follows a Unix symbolic link: DeleteFileA
-// on a link in a temp folder deletes what it points to (a document, a system
-// file) and leaves the link. So on the NT line the file is opened (the link
-// itself where the system has links) and deleted through that handle only
-// when the system names it as the entry of its folder; a link is left alone,
-// as a file that will not delete. The 95/98/ME line has no links.
-class FileDeleter {
- public:
-  FileDeleter() {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    if (!ntdll) return;
-    queryObject_ = reinterpret_cast<QueryObjectFn>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")));
-    setInformation_ = reinterpret_cast<SetInformationFn>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
-  }
-
-  // Deletes folder + "\" + name; false when it stays (in use, no rights,
-  // gone, or a link to something elsewhere).
-  bool Delete(const std::string& folder, const std::string& name) {
-    const std::string path = folder + "\\" + name;
-    if (!queryObject_ || !setInformation_) return DeleteFileA(path.c_str()) != FALSE;
-    if (folder != folder_) {
-      folder_ = folder;
-      fw::UniqueHandle dir(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                       nullptr));
-      folderName_ = dir.Valid() ? ObjectName(dir.Get()) : std::wstring();
-      // The name of a drive's root ends in a backslash, other folders' do not.
-      if (!folderName_.empty() && folderName_.back() != L'\\') folderName_ += L'\\';
-    }
-    if (folderName_.empty()) return false;
-    fw::UniqueHandle file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr));
-    if (!file.Valid()) return false;
-    if (ObjectName(file.Get()) != folderName_ + Lower(Wide(name))) return false;
-    IoStatus io = {};
-    BOOLEAN deleteFile = TRUE;
-    return setInformation_(file.Get(), &io, &deleteFile, sizeof deleteFile,
-                           kFileDispositionInformation) >= 0;
-  }
-
- private:
-  struct IoStatus {
-    union {
-      LONG status;
-      void* pointer;
-    };
-    ULONG_PTR information;
-  };
-  struct CountedString {
-    USHORT length;  // bytes
-    USHORT maximumLength;
-    wchar_t* buffer;
-  };
-  static constexpr int kObjectNameInformation = 1;
-  static constexpr int kFileDispositionInformation = 13;
-  using QueryObjectFn = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-  using SetInformationFn = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
-
-  static std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                                static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return wide;
-  }
-  static std::wstring Lower(std::wstring text) {
-    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-  }
-
-  // The system's name of the opened object, lower-cased; empty on failure.
-  std::wstring ObjectName(HANDLE handle) const {
-    union {
-      CountedString name;
-      BYTE bytes[4096];
-    } info;
-    ULONG got = 0;
-    if (queryObject_(handle, kObjectNameInformation, &info, sizeof info, &got) < 0 ||
-        !info.name.buffer)
-      return std::wstring();
-    return Lower(std::wstring(info.name.buffer, info.name.length / sizeof(wchar_t)));
-  }
-
-  QueryObjectFn queryObject_ = nullptr;
-  SetInformationFn setInformation_ = nullptr;
-  std::string folder_;       // the folder last asked for
-  std::wstring folderName_;  // its object name with a final backslash (empty: unreachable)
-};
 
 std::string SizeText(uint64_t size) {
   int64_t scaled = static_cast<int64_t>(size);
@@ -458,7 +364,7 @@ void CDiskCleanDlg::RunDeletion() {
   // list a redraw, so the progress goes with the removed rows about every
   // 100 ms rather than on the feed's quicker text cadence.
   fw::UiFeed feed(Hwnd());
-  FileDeleter deleter;
+  LinkSafeDeleter deleter;
   DWORD handedOver = GetTickCount() - kHandOverInterval;
   int index = 0;
   int visits = 0;

@@ -3,8 +3,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "cleaner/safe_files.h"
 #include "framework/raii.h"
 
 namespace {
@@ -51,18 +53,19 @@ std::vector<std::string> JunkScanner::JunkFolders() {
   UINT n = GetWindowsDirectoryA(path, MAX_PATH);
   if (n > 0 && n < MAX_PATH) folders.push_back(std::string(path) + "\\temp");
 
+  // The long form in place; when it cannot be had the short form is walked.
   DWORD t = GetTempPathA(MAX_PATH, path);
-  if (t > 0 && t < MAX_PATH) {
-    // The long form in place; when it cannot be had the short form is walked.
-    char longPath[MAX_PATH] = {};
-    DWORD l = GetLongPathNameA(path, longPath, MAX_PATH);
-    folders.push_back(l > 0 && l < MAX_PATH ? longPath : path);
-  }
+  if (t > 0 && t < MAX_PATH) folders.push_back(LongPathOf(path));
 
   for (int csidl : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES}) {
     std::string folder = FolderOf(csidl);
     if (!folder.empty()) folders.push_back(folder);
   }
+  // A folder the user pointed at a drive root, the Windows folder or the
+  // profile is not junk: it is not walked at all (every file in it would be
+  // listed ticked, and deleted).
+  folders.erase(std::remove_if(folders.begin(), folders.end(), IsGuardedCleanupFolder),
+                folders.end());
   return folders;
 }
 

@@ -54,7 +54,9 @@ class JunkScanner {
   void WalkFolder(const std::string& folder);
 
   // The four folders in scan order; a folder the system cannot name is left
-  // out (an empty path would make the walk start at the drive's root).
+  // out (an empty path would make the walk start at the drive's root), and
+  // so is a guarded one (IsGuardedCleanupFolder): a drive root, the Windows
+  // or system folder, the profile, Desktop or My Documents.
   static std::vector<std::string> JunkFolders();
 
   // Asked from another thread; takes effect at the next check.

@@ -1,0 +1,134 @@
+#include "cleaner/safe_files.h"
+
+#include <shlobj.h>
+
+#include "cleaner/folder_guard.h"
+#include "framework/raii.h"
+
+namespace {
+
+std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();
+  return path;
+}
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                              static_cast<int>(wide.size()));
+  wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return wide;
+}
+
+std::wstring Lower(std::wstring text) {
+  if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+constexpr int kObjectNameInformation = 1;
+constexpr int kFileDispositionInformation = 13;
+
+struct CountedString {
+  USHORT length;  // bytes
+  USHORT maximumLength;
+  wchar_t* buffer;
+};
+
+}  // namespace
+
+std::string LongPathOf(const std::string& folder) {
+  using LongPathFn = DWORD(WINAPI*)(const char*, char*, DWORD);
+  static const LongPathFn longPath = reinterpret_cast<LongPathFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetLongPathNameA")));
+  if (!longPath || folder.empty()) return folder;
+  std::string buffer(MAX_PATH, '\0');
+  DWORD n = longPath(folder.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
+  if (n >= buffer.size()) {
+    buffer.assign(n, '\0');
+    n = longPath(folder.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()));
+  }
+  if (n == 0 || n >= buffer.size()) return folder;
+  buffer.resize(n);
+  return buffer;
+}
+
+std::vector<std::string> ProtectedFolders() {
+  std::vector<std::string> folders;
+  char path[MAX_PATH] = {};
+  UINT n = GetWindowsDirectoryA(path, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) folders.push_back(path);
+  n = GetSystemDirectoryA(path, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) folders.push_back(path);
+  // The profile folder has no special-folder number before Windows 2000.
+  DWORD e = GetEnvironmentVariableA("USERPROFILE", path, MAX_PATH);
+  if (e > 0 && e < MAX_PATH) folders.push_back(path);
+  for (int csidl : {CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL}) {
+    std::string folder = SpecialFolder(csidl);
+    if (!folder.empty()) folders.push_back(folder);
+  }
+  const size_t given = folders.size();
+  for (size_t i = 0; i < given; ++i) {
+    std::string longForm = LongPathOf(folders[i]);
+    if (longForm != folders[i]) folders.push_back(longForm);
+  }
+  return folders;
+}
+
+bool IsGuardedCleanupFolder(const std::string& folder) {
+  const std::vector<std::string> protectedFolders = ProtectedFolders();
+  if (IsGuardedFolder(folder, protectedFolders)) return true;
+  const std::string longForm = LongPathOf(folder);
+  return longForm != folder && IsGuardedFolder(longForm, protectedFolders);
+}
+
+// Under Wine every file operation follows a Unix symbolic link: DeleteFileA
+// on a link in a temp folder deletes what it points to (a document, a system
+// file) and leaves the link. So on the NT line the file is opened (the link
+// itself where the system has links) and deleted through that handle only
+// when the system names it as the entry of its folder; a link is left alone,
+// as a file that will not delete. The 95/98/ME line has no links.
+LinkSafeDeleter::LinkSafeDeleter() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (!ntdll) return;
+  queryObject_ = reinterpret_cast<QueryObjectFn>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")));
+  setInformation_ = reinterpret_cast<SetInformationFn>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
+}
+
+bool LinkSafeDeleter::Delete(const std::string& folder, const std::string& name) {
+  const std::string path = folder + "\\" + name;
+  if (!queryObject_ || !setInformation_) return DeleteFileA(path.c_str()) != FALSE;
+  if (folder != folder_) {
+    folder_ = folder;
+    fw::UniqueHandle dir(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    folderName_ = dir.Valid() ? ObjectName(dir.Get()) : std::wstring();
+    // The name of a drive's root ends in a backslash, other folders' do not.
+    if (!folderName_.empty() && folderName_.back() != L'\\') folderName_ += L'\\';
+  }
+  if (folderName_.empty()) return false;
+  fw::UniqueHandle file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.Valid()) return false;
+  if (ObjectName(file.Get()) != folderName_ + Lower(Wide(name))) return false;
+  IoStatus io = {};
+  BOOLEAN deleteFile = TRUE;
+  return setInformation_(file.Get(), &io, &deleteFile, sizeof deleteFile,
+                         kFileDispositionInformation) >= 0;
+}
+
+std::wstring LinkSafeDeleter::ObjectName(HANDLE handle) const {
+  union {
+    CountedString name;
+    BYTE bytes[4096];
+  } info;
+  ULONG got = 0;
+  if (queryObject_(handle, kObjectNameInformation, &info, sizeof info, &got) < 0 ||
+      !info.name.buffer)
+    return std::wstring();
+  return Lower(std::wstring(info.name.buffer, info.name.length / sizeof(wchar_t)));
+}

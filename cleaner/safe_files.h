@@ -1,0 +1,53 @@
+// The safety rules every cleaner follows, in one place: which folders may be
+// emptied at all, and how a file is deleted without reaching through a link.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The folders no cleaner may empty or hold, as the system names them now:
+// the Windows and system folders, the user's profile, Desktop and My
+// Documents, each in its long form too. Names the system cannot give are
+// left out.
+std::vector<std::string> ProtectedFolders();
+
+// True when a cleaner must not walk or empty folder (a temp, cache, cookie
+// or history folder the system reported): empty or relative, a drive or
+// share root, one of ProtectedFolders() or a folder holding one of them.
+// folder is compared in its long form as well as as given.
+bool IsGuardedCleanupFolder(const std::string& folder);
+
+// folder's long form ("C:\PROGRA~1" -> "C:\Program Files"), or folder itself
+// when the system has no long form for it (Windows 95 lacks the call).
+std::string LongPathOf(const std::string& folder);
+
+// Deletes files without ever reaching through a link (see the .cpp file).
+// One object serves one job on one thread; it remembers the last folder.
+class LinkSafeDeleter {
+ public:
+  LinkSafeDeleter();
+
+  // Deletes folder + "\" + name; false when it stays (in use, no rights,
+  // gone, or a link to something elsewhere, which is left alone).
+  bool Delete(const std::string& folder, const std::string& name);
+
+ private:
+  struct IoStatus {
+    union {
+      LONG status;
+      void* pointer;
+    };
+    ULONG_PTR information;
+  };
+  using QueryObjectFn = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  using SetInformationFn = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+
+  // The system's name of the opened object, lower-cased; empty on failure.
+  std::wstring ObjectName(HANDLE handle) const;
+
+  QueryObjectFn queryObject_ = nullptr;
+  SetInformationFn setInformation_ = nullptr;
+  std::string folder_;       // the folder last asked for
+  std::wstring folderName_;  // its object name with a final backslash (empty: unreachable)
+};
