@@ -1,91 +1,326 @@
 #include "framework/ui_feed.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "framework/controls.h"
 
 namespace fw {
 namespace {
+
 constexpr DWORD kRowInterval = 100;
 constexpr DWORD kTextInterval = 50;
+// Rows handed over before their 100 ms are up when the dialog's thread has
+// taken everything before them: it would otherwise sit idle while the
+// worker collects.
+constexpr size_t kEagerRows = 1000;
+// The longest a delivery applies batches before it lets input and painting
+// through.
+constexpr DWORD kDeliveryBudget = 250;
+
+// Guards every feed's hand-over point and the list of live feeds. Held only
+// to move batches, never while a control is changed.
+class FeedLock {
+ public:
+  FeedLock() { EnterCriticalSection(&Section()); }
+  ~FeedLock() { LeaveCriticalSection(&Section()); }
+  FeedLock(const FeedLock&) = delete;
+  FeedLock& operator=(const FeedLock&) = delete;
+
+ private:
+  static CRITICAL_SECTION& Section() {
+    // Never deleted: feeds may still be in use while the process ends.
+    static CRITICAL_SECTION* section = [] {
+      auto* s = new CRITICAL_SECTION;
+      InitializeCriticalSection(s);
+      return s;
+    }();
+    return *section;
+  }
+};
+
+// Per dialog thread: a delivery is running (a nested one leaves the batches
+// to it, so that they keep their order), and the timer that resumes a
+// delivery cut short.
+thread_local int t_delivering = 0;
+thread_local UINT_PTR t_timer = 0;
+
+bool OnThreadOf(DWORD thread) { return GetCurrentThreadId() == thread; }
+
+// Appends a row at index (the list's end); the check box is set after the
+// insert, as the list resets it on inserting. False when the list refused.
+bool InsertRow(HWND list, int index, const std::vector<std::string>& cells, bool checked,
+               LPARAM data) {
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = index;
+  item.pszText = const_cast<char*>(cells.empty() ? "" : cells[0].c_str());
+  item.lParam = data;
+  const int row =
+      static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (row < 0) return false;
+  for (size_t c = 1; c < cells.size(); ++c) {
+    LVITEMA sub = {};
+    sub.iSubItem = static_cast<int>(c);
+    sub.pszText = const_cast<char*>(cells[c].c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+  }
+  if (checked) {
+    LVITEMA state = {};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(2);
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+  }
+  return true;
+}
+
+// The live feeds, under FeedLock.
+std::vector<UiFeed*>& LiveFeeds() {
+  static std::vector<UiFeed*>* feeds = new std::vector<UiFeed*>;
+  return *feeds;
+}
+
 }  // namespace
 
-UiFeed::UiFeed(HWND dialog) : dialog_(dialog), lastRows_(GetTickCount()), lastTexts_(0) {}
+// ---------------------------------------------------------------------------
+// Batch
+
+void UiFeed::Batch::SetText(HWND control, std::string text) {
+  for (TextOp& t : texts) {
+    if (t.control == control) {
+      t.text = std::move(text);
+      return;
+    }
+  }
+  texts.push_back(TextOp{control, std::move(text)});
+}
+
+void UiFeed::Batch::SetProgress(HWND control, int position) {
+  for (ProgressOp& p : progress) {
+    if (p.control == control) {
+      p.position = position;
+      return;
+    }
+  }
+  progress.push_back(ProgressOp{control, position});
+}
+
+void UiFeed::Batch::Take(Batch& later) {
+  if (rows.empty()) {
+    rows.swap(later.rows);
+  } else {
+    rows.insert(rows.end(), std::make_move_iterator(later.rows.begin()),
+                std::make_move_iterator(later.rows.end()));
+  }
+  later.rows.clear();
+  for (TextOp& t : later.texts) SetText(t.control, std::move(t.text));
+  for (const ProgressOp& p : later.progress) SetProgress(p.control, p.position);
+  later.texts.clear();
+  later.progress.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Worker side
+
+UiFeed::UiFeed() = default;
+
+UiFeed& UiFeed::Postman() {
+  // Never destroyed: a message may arrive while the process ends.
+  static UiFeed* postman = new UiFeed();
+  return *postman;
+}
+
+UiFeed::UiFeed(HWND dialog)
+    : dialog_(dialog),
+      dialogThread_(GetWindowThreadProcessId(dialog, nullptr)),
+      lastRows_(GetTickCount()) {
+  Postman();  // made before any message can name it
+  FeedLock lock;
+  LiveFeeds().push_back(this);
+}
+
+UiFeed::~UiFeed() {
+  if (!dialog_) return;  // the postman
+  // A message still on its way names the postman, not this feed: it finds
+  // nothing of this feed left.
+  FeedLock lock;
+  std::vector<UiFeed*>& feeds = LiveFeeds();
+  feeds.erase(std::remove(feeds.begin(), feeds.end(), this), feeds.end());
+}
 
 void UiFeed::AppendRow(HWND list, std::vector<std::string> cells, bool checked, LPARAM data) {
-  rows_.push_back(RowOp{list, -1, std::move(cells), checked, data});
-  DeliverIfDue();
+  filling_.rows.push_back(RowOp{list, -1, std::move(cells), checked, data});
+  HandOverIfDue();
 }
 
 void UiFeed::DeleteRow(HWND list, int index) {
-  rows_.push_back(RowOp{list, index, {}, false, 0});
-  DeliverIfDue();
+  filling_.rows.push_back(RowOp{list, index, {}, false, 0});
+  HandOverIfDue();
 }
 
 void UiFeed::SetText(HWND control, std::string text) {
-  for (TextOp& t : texts_) {
-    if (t.control == control) {
-      t.text = std::move(text);
-      DeliverIfDue();
-      return;
-    }
-  }
-  texts_.push_back(TextOp{control, std::move(text)});
-  DeliverIfDue();
+  filling_.SetText(control, std::move(text));
+  HandOverIfDue();
 }
 
 void UiFeed::SetProgress(HWND progress, int position) {
-  for (ProgressOp& p : progress_) {
-    if (p.control == progress) {
-      p.position = position;
-      DeliverIfDue();
-      return;
-    }
-  }
-  progress_.push_back(ProgressOp{progress, position});
-  DeliverIfDue();
+  filling_.SetProgress(progress, position);
+  HandOverIfDue();
 }
 
-void UiFeed::DeliverIfDue() {
-  DWORD now = GetTickCount();
-  bool rowsDue = !rows_.empty() && now - lastRows_ >= kRowInterval;
-  bool textsDue = (!texts_.empty() || !progress_.empty()) && now - lastTexts_ >= kTextInterval;
-  if (rowsDue || textsDue) Flush();
+void UiFeed::HandOverIfDue() {
+  const DWORD now = GetTickCount();
+  const bool rowsDue =
+      !filling_.rows.empty() &&
+      (now - lastRows_ >= kRowInterval || (filling_.rows.size() >= kEagerRows && !posted_));
+  const bool textsDue = (!filling_.texts.empty() || !filling_.progress.empty()) &&
+                        now - lastTexts_ >= kTextInterval;
+  if (!rowsDue && !textsDue) return;
+  lastTexts_ = now;
+  if (!filling_.rows.empty()) lastRows_ = now;
+  if (OnThreadOf(dialogThread_)) {
+    HandOver(false, false);
+    DeliverForThread();
+  } else {
+    HandOver(true, false);
+  }
+}
+
+bool UiFeed::HandOver(bool post, bool flush) {
+  bool postNow = false;
+  {
+    FeedLock lock;
+    handed_.Take(filling_);
+    if (flush) flushed_ = true;
+    if (post && !posted_ && !handed_.Empty()) posted_ = postNow = true;
+  }
+  if (!postNow || PostMessageA(dialog_, kFeedMessage, 0, reinterpret_cast<LPARAM>(&Postman())))
+    return true;
+  if (IsWindow(dialog_)) {
+    // The queue is full: the next hand-over posts again.
+    posted_ = false;
+    return true;
+  }
+  DropHandedOver();
+  return false;
+}
+
+void UiFeed::DropHandedOver() {
+  FeedLock lock;
+  handed_ = Batch();
+  flushed_ = false;
+  posted_ = false;
 }
 
 void UiFeed::Flush() {
-  if (rows_.empty() && texts_.empty() && progress_.empty()) return;
-  if (GetWindowThreadProcessId(dialog_, nullptr) == GetCurrentThreadId())
-    Deliver();
-  else
-    SendMessageA(dialog_, kFeedMessage, 0, reinterpret_cast<LPARAM>(this));
-  // Whatever the dialog could not take (it was gone) is dropped with it.
-  rows_.clear();
-  texts_.clear();
-  progress_.clear();
+  if (!dialog_) return;
   lastRows_ = lastTexts_ = GetTickCount();
+  if (!HandOver(false, true)) return;
+  if (OnThreadOf(dialogThread_)) {
+    DeliverForThread();
+    return;
+  }
+  // The dialog's procedure delivers everything handed over for its thread,
+  // this batch included, before the call returns. A window that is gone (or
+  // goes meanwhile) takes nothing: what is left is dropped.
+  SendMessageA(dialog_, kFeedMessage, 0, reinterpret_cast<LPARAM>(&Postman()));
+  if (!IsWindow(dialog_)) DropHandedOver();
 }
 
-void UiFeed::Deliver() {
-  std::vector<HWND> lists;
-  for (const RowOp& r : rows_)
-    if (std::find(lists.begin(), lists.end(), r.list) == lists.end()) lists.push_back(r.list);
-  for (HWND l : lists) SendMessageA(l, WM_SETREDRAW, FALSE, 0);
-  for (RowOp& r : rows_) {
-    if (r.deleteIndex >= 0)
-      list::DeleteRow(r.list, r.deleteIndex);
+// ---------------------------------------------------------------------------
+// Dialog side
+
+void UiFeed::Deliver() { DeliverForThread(); }
+
+void CALLBACK UiFeed::OnDeliveryTimer(HWND, UINT, UINT_PTR, DWORD) {
+  if (t_timer) KillTimer(nullptr, t_timer);
+  t_timer = 0;
+  DeliverForThread();
+}
+
+void UiFeed::DeliverForThread() {
+  if (t_delivering) return;  // the running delivery takes what is waiting next
+  ++t_delivering;
+  const DWORD thread = GetCurrentThreadId();
+  const DWORD start = GetTickCount();
+  std::vector<HWND> suspended;
+  bool cutShort = false;
+  for (;;) {
+    std::vector<Taken> taken;
+    bool flushed = false;
+    {
+      FeedLock lock;
+      for (UiFeed* feed : LiveFeeds()) {
+        if (feed->dialogThread_ != thread || feed->handed_.Empty()) continue;
+        taken.push_back(Taken{feed->dialog_, Batch()});
+        taken.back().batch.Take(feed->handed_);
+        flushed = flushed || feed->flushed_;
+        feed->flushed_ = false;
+        feed->posted_ = false;
+      }
+    }
+    if (taken.empty()) break;
+    for (Taken& t : taken) {
+      // Nothing reaches a dialog that is gone (its controls went with it).
+      if (IsWindow(t.dialog)) Apply(t.batch, suspended);
+    }
+    // A flushed batch is delivered whole, with everything before it.
+    if (!flushed && GetTickCount() - start >= kDeliveryBudget) {
+      cutShort = true;
+      break;
+    }
+  }
+  if (cutShort) {
+    // The rest follows on a timer, which the system serves after input and
+    // painting; meanwhile the workers' hand-overs post nothing more.
+    FeedLock lock;
+    bool waiting = false;
+    for (UiFeed* feed : LiveFeeds()) {
+      if (feed->dialogThread_ != thread || feed->handed_.Empty()) continue;
+      feed->posted_ = true;
+      waiting = true;
+    }
+    if (waiting && !t_timer) t_timer = SetTimer(nullptr, 0, 1, &UiFeed::OnDeliveryTimer);
+    if (waiting && !t_timer) {
+      // No timer to be had: the next hand-over posts again.
+      for (UiFeed* feed : LiveFeeds())
+        if (feed->dialogThread_ == thread) feed->posted_ = false;
+    }
+  }
+  for (HWND list : suspended) {
+    if (!IsWindow(list)) continue;
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+  }
+  --t_delivering;
+}
+
+void UiFeed::Apply(Batch& batch, std::vector<HWND>& suspended) {
+  HWND counted = nullptr;  // the list whose row count is known
+  int count = 0;
+  for (const RowOp& r : batch.rows) {
+    if (std::find(suspended.begin(), suspended.end(), r.list) == suspended.end()) {
+      SendMessageA(r.list, WM_SETREDRAW, FALSE, 0);
+      suspended.push_back(r.list);
+    }
+    if (r.deleteIndex >= 0) {
+      SendMessageA(r.list, LVM_DELETEITEM, r.deleteIndex, 0);
+      counted = nullptr;
+      continue;
+    }
+    // The count is read once per run of appends, not per row.
+    if (r.list != counted) {
+      counted = r.list;
+      count = list::Count(r.list);
+    }
+    if (InsertRow(r.list, count, r.cells, r.checked, r.data))
+      ++count;
     else
-      list::AppendRow(r.list, r.cells, r.checked, r.data);
+      counted = nullptr;
   }
-  for (HWND l : lists) {
-    SendMessageA(l, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(l, nullptr, TRUE);
-  }
-  for (const TextOp& t : texts_) SetControlText(t.control, t.text);
-  for (const ProgressOp& p : progress_) SendMessageA(p.control, PBM_SETPOS, p.position, 0);
-  rows_.clear();
-  texts_.clear();
-  progress_.clear();
+  for (const TextOp& t : batch.texts) SetControlText(t.control, t.text);
+  for (const ProgressOp& p : batch.progress) SendMessageA(p.control, PBM_SETPOS, p.position, 0);
 }
 
 }  // namespace fw
