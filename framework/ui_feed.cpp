@@ -1,7 +1,5 @@
 #include "framework/ui_feed.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "framework/controls.h"
@@ -47,33 +45,6 @@ thread_local int t_delivering = 0;
 thread_local UINT_PTR t_timer = 0;
 
 bool OnThreadOf(DWORD thread) { return GetCurrentThreadId() == thread; }
-
-// Appends a row at index (the list's end); the check box is set after the
-// insert, as the list resets it on inserting. False when the list refused.
-bool InsertRow(HWND list, int index, const std::vector<std::string>& cells, bool checked,
-               LPARAM data) {
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = index;
-  item.pszText = const_cast<char*>(cells.empty() ? "" : cells[0].c_str());
-  item.lParam = data;
-  const int row =
-      static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row < 0) return false;
-  for (size_t c = 1; c < cells.size(); ++c) {
-    LVITEMA sub = {};
-    sub.iSubItem = static_cast<int>(c);
-    sub.pszText = const_cast<char*>(cells[c].c_str());
-    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
-  }
-  if (checked) {
-    LVITEMA state = {};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = INDEXTOSTATEIMAGEMASK(2);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-  }
-  return true;
-}
 
 // The live feeds, under FeedLock.
 std::vector<UiFeed*>& LiveFeeds() {
@@ -141,7 +112,6 @@ UiFeed::UiFeed(HWND dialog)
 }
 
 UiFeed::~UiFeed() {
-  if (!dialog_) return;  // the postman
   // A message still on its way names the postman, not this feed: it finds
   // nothing of this feed left.
   FeedLock lock;
@@ -297,30 +267,18 @@ void UiFeed::DeliverForThread() {
 }
 
 void UiFeed::Apply(Batch& batch, std::vector<HWND>& suspended) {
-  HWND counted = nullptr;  // the list whose row count is known
-  int count = 0;
   for (const RowOp& r : batch.rows) {
     if (std::find(suspended.begin(), suspended.end(), r.list) == suspended.end()) {
       SendMessageA(r.list, WM_SETREDRAW, FALSE, 0);
       suspended.push_back(r.list);
     }
-    if (r.deleteIndex >= 0) {
-      SendMessageA(r.list, LVM_DELETEITEM, r.deleteIndex, 0);
-      counted = nullptr;
-      continue;
-    }
-    // The count is read once per run of appends, not per row.
-    if (r.list != counted) {
-      counted = r.list;
-      count = list::Count(r.list);
-    }
-    if (InsertRow(r.list, count, r.cells, r.checked, r.data))
-      ++count;
+    if (r.deleteIndex >= 0)
+      list::DeleteRow(r.list, r.deleteIndex);
     else
-      counted = nullptr;
+      list::AppendRow(r.list, r.cells, r.checked, r.data);
   }
   for (const TextOp& t : batch.texts) SetControlText(t.control, t.text);
-  for (const ProgressOp& p : batch.progress) SendMessageA(p.control, PBM_SETPOS, p.position, 0);
+  for (const ProgressOp& p : batch.progress) progress::SetPos(p.control, p.position);
 }
 
 }  // namespace fw
