@@ -16,6 +16,9 @@ constexpr size_t kEagerRows = 1000;
 // The longest a delivery applies batches before it lets input and painting
 // through.
 constexpr DWORD kDeliveryBudget = 250;
+// How often a list that rows stream into is repainted (each repaint costs
+// 15-50 ms of window-system round trips under Wine on a busy machine).
+constexpr DWORD kPaintInterval = 200;
 
 // Guards every feed's hand-over point and the list of live feeds. Held only
 // to move batches, never while a control is changed.
@@ -39,10 +42,23 @@ class FeedLock {
 };
 
 // Per dialog thread: a delivery is running (a nested one leaves the batches
-// to it, so that they keep their order), and the timer that resumes a
-// delivery cut short.
+// to it, so that they keep their order); the lists whose redraw is
+// suspended and when lists were last repainted; the timer that resumes a
+// delivery cut short or repaints the suspended lists.
 thread_local int t_delivering = 0;
+thread_local std::vector<HWND> t_suspended;
+thread_local DWORD t_lastPaint = 0;
 thread_local UINT_PTR t_timer = 0;
+
+void ResumeSuspendedLists() {
+  for (HWND list : t_suspended) {
+    if (!IsWindow(list)) continue;
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+  }
+  t_suspended.clear();
+  t_lastPaint = GetTickCount();
+}
 
 bool OnThreadOf(DWORD thread) { return GetCurrentThreadId() == thread; }
 
@@ -214,11 +230,10 @@ void UiFeed::DeliverForThread() {
   ++t_delivering;
   const DWORD thread = GetCurrentThreadId();
   const DWORD start = GetTickCount();
-  std::vector<HWND> suspended;
+  bool flushed = false;
   bool cutShort = false;
   for (;;) {
     std::vector<Taken> taken;
-    bool flushed = false;
     {
       FeedLock lock;
       for (UiFeed* feed : LiveFeeds()) {
@@ -233,7 +248,7 @@ void UiFeed::DeliverForThread() {
     if (taken.empty()) break;
     for (Taken& t : taken) {
       // Nothing reaches a dialog that is gone (its controls went with it).
-      if (IsWindow(t.dialog)) Apply(t.batch, suspended);
+      if (IsWindow(t.dialog)) Apply(t.batch);
     }
     // A flushed batch is delivered whole, with everything before it.
     if (!flushed && GetTickCount() - start >= kDeliveryBudget) {
@@ -242,35 +257,46 @@ void UiFeed::DeliverForThread() {
     }
   }
   if (cutShort) {
-    // The rest follows on a timer, which the system serves after input and
-    // painting; meanwhile the workers' hand-overs post nothing more.
+    // The rest follows on the timer, which the system serves after input
+    // and painting; meanwhile the workers' hand-overs post nothing more.
     FeedLock lock;
-    bool waiting = false;
+    cutShort = false;
     for (UiFeed* feed : LiveFeeds()) {
       if (feed->dialogThread_ != thread || feed->handed_.Empty()) continue;
       feed->posted_ = true;
-      waiting = true;
-    }
-    if (waiting && !t_timer) t_timer = SetTimer(nullptr, 0, 1, &UiFeed::OnDeliveryTimer);
-    if (waiting && !t_timer) {
-      // No timer to be had: the next hand-over posts again.
-      for (UiFeed* feed : LiveFeeds())
-        if (feed->dialogThread_ == thread) feed->posted_ = false;
+      cutShort = true;
     }
   }
-  for (HWND list : suspended) {
-    if (!IsWindow(list)) continue;
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+
+  // The lists repaint when a Flush delivers and otherwise at most every
+  // kPaintInterval; the timer repaints them when no more rows come.
+  const DWORD now = GetTickCount();
+  if (!t_suspended.empty() && (flushed || now - t_lastPaint >= kPaintInterval))
+    ResumeSuspendedLists();
+  const DWORD delay = cutShort ? 1
+                      : t_suspended.empty() ? 0
+                                            : kPaintInterval - (GetTickCount() - t_lastPaint);
+  if (delay > 0 && delay <= kPaintInterval) {
+    t_timer = SetTimer(nullptr, t_timer, delay, &UiFeed::OnDeliveryTimer);
+  } else if (t_timer) {
+    KillTimer(nullptr, t_timer);
+    t_timer = 0;
+  }
+  if ((cutShort || !t_suspended.empty()) && !t_timer) {
+    // No timer to be had: repaint now, and the next hand-over posts again.
+    ResumeSuspendedLists();
+    FeedLock lock;
+    for (UiFeed* feed : LiveFeeds())
+      if (feed->dialogThread_ == thread) feed->posted_ = false;
   }
   --t_delivering;
 }
 
-void UiFeed::Apply(Batch& batch, std::vector<HWND>& suspended) {
+void UiFeed::Apply(Batch& batch) {
   for (const RowOp& r : batch.rows) {
-    if (std::find(suspended.begin(), suspended.end(), r.list) == suspended.end()) {
+    if (std::find(t_suspended.begin(), t_suspended.end(), r.list) == t_suspended.end()) {
       SendMessageA(r.list, WM_SETREDRAW, FALSE, 0);
-      suspended.push_back(r.list);
+      t_suspended.push_back(r.list);
     }
     if (r.deleteIndex >= 0)
       list::DeleteRow(r.list, r.deleteIndex);

@@ -13,13 +13,15 @@
 // keep their order and removals apply in order with the appends.
 //
 // Repainting a list costs 15-50 ms of window-system round trips under Wine
-// on a busy machine, so a delivery applies every batch that is waiting, and
-// those handed over meanwhile, with the lists' redraw suspended, and repaints
-// them when it returns. When the worker hands over faster than the dialog's
-// thread can insert, a delivery stops after 250 ms and the rest follows on a
+// on a busy machine, so the lists a delivery changes keep their redraw
+// suspended and are repainted at most every 200 ms while rows stream in (a
+// timer sees to it when the stream stops), and at once when a Flush is
+// delivered. A delivery applies every batch that is waiting, and those
+// handed over meanwhile; when the worker hands over faster than the dialog's
+// thread can insert, it stops after 250 ms and the rest follows on the
 // timer, so that input and painting (which the system serves after posted
-// messages but before timers) get their turn: the list repaints and the
-// Stop button answers while rows stream in.
+// messages but before timers) get their turn: the Stop button answers while
+// rows stream in.
 //
 // Nothing is applied to a dialog that is gone. A feed destroyed without
 // Flush drops what it had not delivered.
@@ -107,7 +109,8 @@ class UiFeed {
   // Applies what is handed over to the dialogs of the calling thread.
   static void DeliverForThread();
   static void CALLBACK OnDeliveryTimer(HWND, UINT, UINT_PTR, DWORD);
-  static void Apply(Batch& batch, std::vector<HWND>& suspended);
+  // Applies one batch, suspending the redraw of the lists it changes.
+  static void Apply(Batch& batch);
 
   HWND dialog_ = nullptr;
   DWORD dialogThread_ = 0;

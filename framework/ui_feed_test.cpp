@@ -82,6 +82,29 @@ TEST(UiFeed, RowsKeepTheirOrderWhileTheWorkerGoesOnAndFlushShowsTheLastState) {
   EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), kRows);
 }
 
+TEST(UiFeed, AListIsNotLeftFrozenWhenRowsStopComingWithoutAFlush) {
+  ListDialog d;
+  ASSERT_TRUE(d.CreateModeless(nullptr));
+  std::atomic<bool> handed{false};
+  std::thread worker([&] {
+    fw::UiFeed feed(d.Hwnd());
+    for (int i = 0; i < 300; ++i) feed.AppendRow(d.List(), {std::string(), Name(i)}, true);
+    Sleep(150);  // the rows are due now, and go with this one
+    feed.AppendRow(d.List(), {std::string(), Name(300)}, true);
+    handed = true;
+    // Kept alive, never flushed: the dialog's thread must still repaint.
+    Sleep(800);
+  });
+  ASSERT_TRUE(PumpUntil([&] { return handed.load() && fw::list::Count(d.List()) == 301; }));
+  // A suspended list's scroll bar is not updated; once its redraw is back
+  // it spans every row.
+  PumpFor(500);
+  SCROLLINFO bar = {sizeof bar, SIF_RANGE};
+  ASSERT_TRUE(GetScrollInfo(d.List(), SB_VERT, &bar));
+  EXPECT_EQ(bar.nMax, 300);
+  worker.join();
+}
+
 TEST(UiFeed, NothingReachesADialogThatIsGoneNorComesFromAFeedThatIsGone) {
   // A feed that goes with its batch still on the way: the late message
   // finds nothing of it, and nothing of it is applied.
