@@ -39,14 +39,11 @@ class TestMemoryDlg : public CMemoryDlg {
     WaitForSingleObject(released.Get(), 10000);
     // Held for a close: carry on once the dialog's closing has begun.
     for (DWORD start = GetTickCount(); hold && GetTickCount() - start < 10000;) {
-      if (!IsWindowEnabled(GetDlgItem(window(), IDCANCEL))) break;
+      if (!IsWindowEnabled(Item(IDCANCEL))) break;
       Sleep(5);
     }
     return 0;
   }
-
- private:
-  HWND window() const { return Hwnd(); }
 };
 
 void Press(const fw::Dialog& dialog, int id) {

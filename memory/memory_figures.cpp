@@ -16,11 +16,20 @@ std::string MebibyteText(uint64_t bytes) {
 int AvailablePercent(uint64_t available, uint64_t total) {
   if (total == 0) return 0;
   if (available >= total) return 100;
-  // available < total: the quotient is below 100. Multiplying first keeps it
-  // exact while available * 100 fits; beyond that (over 160 PiB) dividing
-  // the total first loses nothing that shows.
-  if (available <= UINT64_MAX / 100) return static_cast<int>(available * 100 / total);
-  return static_cast<int>(std::min<uint64_t>(99, available / (total / 100)));
+  // floor(100 * available / total) without a 128-bit product: add the
+  // available figure a hundred times, keeping only the rest below the total
+  // and counting each time it passes. Exact for any 64-bit figures.
+  int percent = 0;
+  uint64_t rest = 0;
+  for (int i = 0; i < 100; ++i) {
+    if (rest >= total - available) {
+      rest -= total - available;
+      ++percent;
+    } else {
+      rest += available;
+    }
+  }
+  return percent;
 }
 
 MemoryDisplay DescribeMemory(const MemoryFigures& figures) {
@@ -39,5 +48,6 @@ MemoryDisplay DescribeMemory(const MemoryFigures& figures) {
 }
 
 uint32_t FreeingBlockSize(uint32_t availablePhysical, uint32_t totalPhysical) {
+  if (totalPhysical <= kFreeingReserve) return availablePhysical;
   return std::min(availablePhysical, totalPhysical - kFreeingReserve);
 }

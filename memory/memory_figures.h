@@ -28,8 +28,9 @@ struct MemoryDisplay {
 // 524,288 bytes read "511.5 MB", 511 MiB and 1,048,575 bytes "511.9 MB".
 std::string MebibyteText(uint64_t bytes);
 
-// available / total * 100 cut to a whole number, exactly (no floating-point
-// 28.999... for 29 %); 0 when the total is 0, at most 100.
+// available / total * 100 cut to a whole number, exactly for any 64-bit
+// figures (no floating-point 28.999... for 29 %); 0 when the total is 0, at
+// most 100.
 int AvailablePercent(uint64_t available, uint64_t total);
 
 // The four texts and two percentages. A total virtual figure of 0 shows
@@ -41,9 +42,9 @@ MemoryDisplay DescribeMemory(const MemoryFigures& figures);
 constexpr int kWhiteTextFromPercent = 50;
 
 // The block a freeing pass claims, from the 32-bit memory status: the
-// available physical memory, but at most the total less 8 MiB, compared as
-// unsigned 32-bit numbers. With 8 MiB or less in all, the total less 8 MiB
-// wraps round to a large number and the available memory is taken as it is.
+// available physical memory, but at most the total less 8 MiB. With 8 MiB
+// or less in all there is no such reserve to keep, and the available
+// memory is taken as it is.
 uint32_t FreeingBlockSize(uint32_t availablePhysical, uint32_t totalPhysical);
 
 // The reserve left to the system, and the smallest block worth claiming: a

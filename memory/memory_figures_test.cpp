@@ -28,7 +28,10 @@ TEST(MemoryFigures, PercentagesAreCutExactlyAndNeverDivideByZero) {
   EXPECT_EQ(AvailablePercent(5, 0), 0);
   EXPECT_EQ(AvailablePercent(2000, 1000), 100);
   EXPECT_EQ(AvailablePercent(UINT64_MAX - 1, UINT64_MAX), 99);
-  EXPECT_EQ(AvailablePercent(UINT64_MAX / 2, UINT64_MAX), 49);
+  EXPECT_EQ(AvailablePercent(UINT64_MAX / 2, UINT64_MAX), 49);  // 49.999...
+  EXPECT_EQ(AvailablePercent(UINT64_MAX / 2 + 1, UINT64_MAX), 50);
+  EXPECT_EQ(AvailablePercent(1, 3), 33);
+  EXPECT_EQ(AvailablePercent(2, 3), 66);
 }
 
 TEST(MemoryFigures, DisplayOfOneReading) {
@@ -56,8 +59,9 @@ TEST(MemoryFigures, DisplayOfOneReading) {
 TEST(MemoryFigures, FreeingBlockKeepsEightMebibytesUnlessTheTotalIsSmaller) {
   EXPECT_EQ(FreeingBlockSize(100 * kMiB, 512 * kMiB), 100 * kMiB);
   EXPECT_EQ(FreeingBlockSize(510 * kMiB, 512 * kMiB), 504 * kMiB);
-  // 8 MiB or less in all: the subtraction wraps and the available memory is taken.
+  // 8 MiB or less in all: no reserve, the available memory is taken.
   EXPECT_EQ(FreeingBlockSize(3 * kMiB, 8 * kMiB), 3 * kMiB);
+  EXPECT_EQ(FreeingBlockSize(3 * kMiB, 8 * kMiB + 1), 1u);
   EXPECT_EQ(FreeingBlockSize(3 * kMiB, 6 * kMiB), 3 * kMiB);
   EXPECT_EQ(FreeingBlockSize(0xFFFFFFFFu, 0xFFFFFFFFu), 0xFFFFFFFFu - 8 * kMiB);
 }
