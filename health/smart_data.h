@@ -5,6 +5,7 @@
 // bytes from a device and is read within its fixed size.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
