@@ -4,7 +4,6 @@
 
 #include "framework/controls.h"
 #include "framework/font.h"
-#include "health/drive_list.h"
 #include "resources/resource.h"
 
 namespace {
@@ -24,15 +23,7 @@ LOGFONTA DisplayFont() {
 
 }  // namespace
 
-const fw::MessageEntry<CHddTempDlg> CHddTempDlg::kMessages[] = {
-    fw::OnCommand(IDC_DRIVES, &CHddTempDlg::OnDriveSelected, CBN_SELCHANGE),
-};
-
-CHddTempDlg::CHddTempDlg(const smart::SmartReader& reader) : fw::Dialog(IDD_HDDTEMP), reader_(reader) {}
-
-bool CHddTempDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
-  return Dispatch(*this, kMessages, msg, wp, lp, result);
-}
+CHddTempDlg::CHddTempDlg(const smart::SmartReader& reader) : CDriveDialog(IDD_HDDTEMP, reader) {}
 
 BOOL CHddTempDlg::OnInitDialog() {
   boldFont_ = fw::SetBoldCaption(Hwnd(), IDC_TITLE);
@@ -51,20 +42,14 @@ BOOL CHddTempDlg::OnInitDialog() {
   thermometer_.DrawBorder(false, false);
   thermometer_.SetPressedStyle(CImageButton::kPressedNone, true);
 
-  const int first = smart::FillDriveCombo(Item(IDC_DRIVES), reader_);
-  if (first >= 0) ShowDrive(first);
+  FillDrives();
   return TRUE;
-}
-
-void CHddTempDlg::OnDriveSelected() {
-  const int drive = smart::SelectedDrive(Item(IDC_DRIVES));
-  if (drive >= 0) ShowDrive(drive);
 }
 
 void CHddTempDlg::ShowDrive(int drive) {
   smart::SmartSectors sectors;
   std::optional<int> celsius;
-  if (reader_.ReadSmartData(drive, &sectors)) celsius = smart::SmartTemperature(sectors.values);
+  if (Reader().ReadSmartData(drive, &sectors)) celsius = smart::SmartTemperature(sectors.values);
   // Without a reading the previous drive's temperature would be shown as
   // this drive's.
   if (!celsius) {

@@ -9,28 +9,24 @@
 
 #include <string>
 
-#include "framework/dialog.h"
 #include "framework/raii.h"
-#include "health/smart_reader.h"
+#include "health/drive_dialog.h"
 #include "widgets/color_label.h"
 #include "widgets/image_button.h"
 
-class CHddTempDlg : public fw::Dialog {
+class CHddTempDlg : public CDriveDialog {
  public:
   explicit CHddTempDlg(const smart::SmartReader& reader);
 
  protected:
   BOOL OnInitDialog() override;
-  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
 
  private:
-  void OnDriveSelected();
   // The drive's temperature, or the template text when it has none or
   // cannot be read.
-  void ShowDrive(int drive);
+  void ShowDrive(int drive) override;
   void ShowNoTemperature();
 
-  smart::SmartReader reader_;
   fw::Font boldFont_;
   CColorLabel temperature_;
   // Owns the thermometer bitmap.
@@ -38,6 +34,4 @@ class CHddTempDlg : public fw::Dialog {
   // The label as the template made it, to go back to.
   std::string templateText_;
   LOGFONTA templateFont_ = {};
-
-  static const fw::MessageEntry<CHddTempDlg> kMessages[];
 };

@@ -2,7 +2,6 @@
 
 #include "framework/controls.h"
 #include "framework/font.h"
-#include "health/drive_list.h"
 #include "resources/resource.h"
 
 namespace {
@@ -18,15 +17,7 @@ constexpr COLORREF kVerdictColour = RGB(0, 0, 255);
 
 }  // namespace
 
-const fw::MessageEntry<CSmartDlg> CSmartDlg::kMessages[] = {
-    fw::OnCommand(IDC_DRIVES, &CSmartDlg::OnDriveSelected, CBN_SELCHANGE),
-};
-
-CSmartDlg::CSmartDlg(const smart::SmartReader& reader) : fw::Dialog(IDD_SMART), reader_(reader) {}
-
-bool CSmartDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
-  return Dispatch(*this, kMessages, msg, wp, lp, result);
-}
+CSmartDlg::CSmartDlg(const smart::SmartReader& reader) : CDriveDialog(IDD_SMART, reader) {}
 
 BOOL CSmartDlg::OnInitDialog() {
   HWND list = Item(IDC_LIST);
@@ -44,24 +35,18 @@ BOOL CSmartDlg::OnInitDialog() {
   // The template says "정상"; nothing has been read yet, so it says nothing.
   verdict_.SetText(std::string());
 
-  const int first = smart::FillDriveCombo(Item(IDC_DRIVES), reader_);
-  if (first >= 0) ShowDrive(first);
+  FillDrives();
 
   boldFont_ = fw::SetBoldCaption(Hwnd(), IDC_TITLE);
   verdict_.SetFontBold(true);
   return TRUE;
 }
 
-void CSmartDlg::OnDriveSelected() {
-  const int drive = smart::SelectedDrive(Item(IDC_DRIVES));
-  if (drive >= 0) ShowDrive(drive);
-}
-
 void CSmartDlg::ShowDrive(int drive) {
   HWND list = Item(IDC_LIST);
   fw::list::DeleteAll(list);
   smart::SmartSectors sectors;
-  if (!reader_.ReadSmartData(drive, &sectors)) {
+  if (!Reader().ReadSmartData(drive, &sectors)) {
     // No reading, no verdict: the previous drive's one would be a claim
     // about this drive that nothing backs.
     failed_ = false;

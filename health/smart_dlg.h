@@ -5,12 +5,11 @@
 #pragma once
 #include <windows.h>
 
-#include "framework/dialog.h"
 #include "framework/raii.h"
-#include "health/smart_reader.h"
+#include "health/drive_dialog.h"
 #include "widgets/color_label.h"
 
-class CSmartDlg : public fw::Dialog {
+class CSmartDlg : public CDriveDialog {
  public:
   explicit CSmartDlg(const smart::SmartReader& reader);
 
@@ -19,18 +18,13 @@ class CSmartDlg : public fw::Dialog {
 
  protected:
   BOOL OnInitDialog() override;
-  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
 
  private:
-  void OnDriveSelected();
   // Lists drive's attributes and shows its verdict; a drive that cannot be
   // read leaves the list and the verdict empty.
-  void ShowDrive(int drive);
+  void ShowDrive(int drive) override;
 
-  smart::SmartReader reader_;
   fw::Font boldFont_;
   CColorLabel verdict_;
   bool failed_ = false;
-
-  static const fw::MessageEntry<CSmartDlg> kMessages[];
 };

@@ -51,6 +51,17 @@ HBITMAP MakeBitmap(const std::vector<uint32_t>& pixels, SIZE size) {
   return bitmap;
 }
 
+// TrackMouseEvent is missing on Windows 95, so it is looked up at run time;
+// without it a timer notices the mouse leaving.
+using TrackMouseEventFunction = BOOL(WINAPI*)(TRACKMOUSEEVENT*);
+TrackMouseEventFunction FindTrackMouseEvent() {
+  static const auto function = reinterpret_cast<TrackMouseEventFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "TrackMouseEvent")));
+  return function;
+}
+constexpr UINT_PTR kLeaveTimer = 0x1B17;
+constexpr UINT kLeaveInterval = 100;
+
 // Ternary raster operation "PSDPxax": the brush where the (monochrome)
 // source is black, the destination where it is white.
 constexpr DWORD kBrushThroughBlack = 0x00B8074A;
@@ -257,7 +268,8 @@ void CImageButton::DrawTo(HDC dc, const RECT& rect, bool pressed, bool focused, 
 
   // A text squeezed out by the picture (a button sized to it) is not drawn.
   if (length > 0 && text.right > text.left && text.bottom > text.top) {
-    if (Hwnd()) SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(Hwnd(), WM_GETFONT, 0, 0)));
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(Hwnd(), WM_GETFONT, 0, 0));
+    if (font) SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : colours_[slot + 1]);
     DrawTextA(dc, buffer, length, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -290,11 +302,15 @@ void CImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 void CImageButton::TrackLeave() {
-  TRACKMOUSEEVENT track = {};
-  track.cbSize = sizeof track;
-  track.dwFlags = TME_LEAVE;
-  track.hwndTrack = Hwnd();
-  tracking_ = TrackMouseEvent(&track) != FALSE;
+  if (TrackMouseEventFunction track = FindTrackMouseEvent()) {
+    TRACKMOUSEEVENT request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = TME_LEAVE;
+    request.hwndTrack = Hwnd();
+    tracking_ = track(&request) != FALSE;
+  } else {
+    tracking_ = SetTimer(Hwnd(), kLeaveTimer, kLeaveInterval, nullptr) != 0;
+  }
 }
 
 LRESULT CImageButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -324,6 +340,13 @@ LRESULT CImageButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         InvalidateRect(Hwnd(), nullptr, FALSE);
       }
       break;
+    case WM_TIMER: {
+      if (wp != kLeaveTimer) break;
+      POINT cursor;
+      if (GetCursorPos(&cursor) && WindowFromPoint(cursor) == Hwnd()) return 0;
+      KillTimer(Hwnd(), kLeaveTimer);
+      return WindowProc(WM_MOUSELEAVE, 0, 0);
+    }
     case WM_MOUSELEAVE:
       hovering_ = false;
       tracking_ = false;

@@ -55,35 +55,37 @@ struct State {
   bool pressed = false, focused = false, disabled = false, hovering = false;
 };
 
-// The button drawn onto a 40 x 30 DIB.
+// The button drawn onto a DIB of its size (40 x 30 unless given).
 class Drawn {
  public:
-  Drawn(CImageButton& button, State s) : dc_(nullptr) {
+  Drawn(CImageButton& button, State s, int width = kWidth, int height = kHeight)
+      : width_(width), height_(height), dc_(nullptr) {
     BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     old_ = SelectObject(dc_.Get(), bitmap_.Get());
-    const RECT all = {0, 0, kWidth, kHeight};
+    const RECT all = {0, 0, width, height};
     button.DrawTo(dc_.Get(), all, s.pressed, s.focused, s.disabled, s.hovering);
   }
   ~Drawn() { SelectObject(dc_.Get(), old_); }
   COLORREF At(int x, int y) const { return GetPixel(dc_.Get(), x, y); }
   // Where the paint block's top-left pixel is (-1, -1 when not drawn).
   POINT PaintAt(COLORREF paint) const {
-    for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x)
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x)
         if (At(x, y) == paint) return {x, y};
     return {-1, -1};
   }
   int Count(COLORREF colour) const {
     int n = 0;
-    for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) n += At(x, y) == colour;
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) n += At(x, y) == colour;
     return n;
   }
 
  private:
+  int width_, height_;
   fw::MemoryDc dc_;
   fw::Bitmap bitmap_;
   HGDIOBJ old_ = nullptr;
@@ -143,6 +145,10 @@ TEST(ImageButton, HoverShowsTheGreyOrDarkenedVariantWithTheSameShape) {
   EXPECT_EQ(greyed.At(kLeft + 4, kTop + 4), kGrey);
   EXPECT_EQ(greyed.Count(kWhite), 0);
   EXPECT_EQ(Drawn(button, {}).Count(kPaint), 4) << "not hovering: the picture itself";
+  SendMessageA(host.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(button.IsHovering());
+  SendMessageA(host.Hwnd(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(button.IsHovering());
 
   ASSERT_EQ(button.SetBitmaps(MakePicture(), kWhite, CImageButton::kDarkerOfIn), CImageButton::kOk);
   const Drawn darker(button, hover);
@@ -225,20 +231,9 @@ TEST(ImageButton, TextSitsBesideThePictureAndASizedToPictureButtonShowsNone) {
   // its template text "Button1" is not drawn over it.
   button.SetAlignment(CImageButton::kPictureLeft);
   button.SizeToContent();
-  BITMAPINFO info = {};
-  info.bmiHeader = {sizeof info.bmiHeader, kPicture, -kPicture, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  fw::MemoryDc dc(nullptr);
-  void* bits = nullptr;
-  fw::Bitmap surface(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  HGDIOBJ old = SelectObject(dc.Get(), surface.Get());
-  const RECT all = {0, 0, kPicture, kPicture};
-  button.DrawTo(dc.Get(), all, false, false, false, false);
-  int face = 0;
-  for (int y = 0; y < kPicture; ++y)
-    for (int x = 0; x < kPicture; ++x) face += GetPixel(dc.Get(), x, y) == kFace;
-  EXPECT_EQ(GetPixel(dc.Get(), 1, 1), kPaint);
-  EXPECT_EQ(face, kPicture * kPicture - 5);
-  SelectObject(dc.Get(), old);
+  const Drawn sized(button, {}, kPicture, kPicture);
+  EXPECT_EQ(sized.At(1, 1), kPaint);
+  EXPECT_EQ(sized.Count(kFace), kPicture * kPicture - 5);
 }
 
 }  // namespace
