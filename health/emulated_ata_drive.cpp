@@ -120,66 +120,69 @@ SmartSectors BuildSectors(const std::vector<EmulatedAttribute>& attributes) {
   return result;
 }
 
-EmulatedDisk HealthyDisk() {
+namespace {
+
+// An IDE disk of cylinders x 255 heads x 63 sectors of 512 bytes.
+EmulatedDisk IdeDisk(const char* model, const char* serial, const char* firmware,
+                     int64_t cylinders, const std::vector<EmulatedAttribute>& attributes) {
   EmulatedDisk d;
-  d.model = "ST380011A";
-  d.serial = "5JV4K2QD";
-  d.firmware = "3.06";
-  d.cylinders = 9729;
+  d.model = model;
+  d.serial = serial;
+  d.firmware = firmware;
+  d.cylinders = cylinders;
   d.tracksPerCylinder = 255;
   d.sectorsPerTrack = 63;
   d.bytesPerSector = 512;
-  // Raw 194: 38 degrees now, lowest 18 and highest 51 in bytes 2 and 4.
-  d.sectors = BuildSectors({
-      {1, 0x000F, 58, 52, 6, 188352814},
-      {3, 0x0003, 97, 97, 0, 0},
-      {4, 0x0032, 100, 100, 20, 412},
-      {5, 0x0033, 100, 100, 36, 0},
-      {7, 0x000F, 84, 60, 30, 252331729},
-      {9, 0x0032, 76, 76, 0, 21374},
-      {10, 0x0013, 100, 100, 97, 0},
-      {12, 0x0032, 100, 100, 20, 415},
-      {194, 0x0022, 38, 51, 0, 0x0000003300120026ull},
-      {195, 0x001A, 58, 52, 0, 188352814},
-      {197, 0x0012, 100, 100, 0, 0},
-      {198, 0x0010, 100, 100, 0, 0},
-      {199, 0x003E, 200, 200, 0, 0},
-      {200, 0x0000, 100, 253, 0, 0},
-      {202, 0x0032, 100, 253, 0, 0},
-  });
+  d.sectors = BuildSectors(attributes);
   return d;
 }
 
+}  // namespace
+
+EmulatedDisk HealthyDisk() {
+  // Raw 194: 38 degrees now, lowest 18 and highest 51 in bytes 2 and 4.
+  return IdeDisk("ST380011A", "5JV4K2QD", "3.06", 9729,
+                 {
+                     {1, 0x000F, 58, 52, 6, 188352814},
+                     {3, 0x0003, 97, 97, 0, 0},
+                     {4, 0x0032, 100, 100, 20, 412},
+                     {5, 0x0033, 100, 100, 36, 0},
+                     {7, 0x000F, 84, 60, 30, 252331729},
+                     {9, 0x0032, 76, 76, 0, 21374},
+                     {10, 0x0013, 100, 100, 97, 0},
+                     {12, 0x0032, 100, 100, 20, 415},
+                     {194, 0x0022, 38, 51, 0, 0x0000003300120026ull},
+                     {195, 0x001A, 58, 52, 0, 188352814},
+                     {197, 0x0012, 100, 100, 0, 0},
+                     {198, 0x0010, 100, 100, 0, 0},
+                     {199, 0x003E, 200, 200, 0, 0},
+                     {200, 0x0000, 100, 253, 0, 0},
+                     {202, 0x0032, 100, 253, 0, 0},
+                 });
+}
+
 EmulatedDisk WornDisk() {
-  EmulatedDisk d;
-  d.model = "Maxtor 6Y120P0";
-  d.serial = "Y3CE91KE";
-  d.firmware = "YAR41BW0";
-  d.cylinders = 14593;
-  d.tracksPerCylinder = 255;
-  d.sectorsPerTrack = 63;
-  d.bytesPerSector = 512;
-  d.sectors = BuildSectors({
-      {3, 0x0027, 221, 219, 63, 15389},
-      {4, 0x0032, 253, 253, 4, 1843},
-      {5, 0x0033, 63, 63, 63, 1297},
-      {6, 0x0001, 253, 253, 100, 0},
-      {7, 0x000A, 253, 252, 0, 0},
-      {8, 0x0027, 245, 236, 187, 35672},
-      {9, 0x0032, 185, 185, 0, 41288},
-      {10, 0x002B, 253, 252, 157, 0},
-      {11, 0x002B, 253, 252, 223, 0},
-      {12, 0x0032, 249, 249, 0, 1930},
-      {192, 0x0032, 253, 253, 0, 0},
-      {194, 0x0032, 45, 32, 0, 45},
-      {195, 0x000A, 253, 252, 0, 7500},
-      {196, 0x0008, 178, 178, 0, 75},
-      {197, 0x0008, 251, 250, 0, 12},
-      {198, 0x0008, 253, 252, 0, 0},
-      {199, 0x0008, 199, 199, 0, 0},
-      {200, 0x000A, 253, 252, 0, 0},
-  });
-  return d;
+  return IdeDisk("Maxtor 6Y120P0", "Y3CE91KE", "YAR41BW0", 14593,
+                 {
+                     {3, 0x0027, 221, 219, 63, 15389},
+                     {4, 0x0032, 253, 253, 4, 1843},
+                     {5, 0x0033, 63, 63, 63, 1297},
+                     {6, 0x0001, 253, 253, 100, 0},
+                     {7, 0x000A, 253, 252, 0, 0},
+                     {8, 0x0027, 245, 236, 187, 35672},
+                     {9, 0x0032, 185, 185, 0, 41288},
+                     {10, 0x002B, 253, 252, 157, 0},
+                     {11, 0x002B, 253, 252, 223, 0},
+                     {12, 0x0032, 249, 249, 0, 1930},
+                     {192, 0x0032, 253, 253, 0, 0},
+                     {194, 0x0032, 45, 32, 0, 45},
+                     {195, 0x000A, 253, 252, 0, 7500},
+                     {196, 0x0008, 178, 178, 0, 75},
+                     {197, 0x0008, 251, 250, 0, 12},
+                     {198, 0x0008, 253, 252, 0, 0},
+                     {199, 0x0008, 199, 199, 0, 0},
+                     {200, 0x000A, 253, 252, 0, 0},
+                 });
 }
 
 void AttachDemoDrives(EmulatedAtaDrives& drives) {
