@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/mouse_tracking.h"
 #include "widgets/image_pixels.h"
 
 namespace {
@@ -51,14 +52,8 @@ HBITMAP MakeBitmap(const std::vector<uint32_t>& pixels, SIZE size) {
   return bitmap;
 }
 
-// TrackMouseEvent is missing on Windows 95, so it is looked up at run time;
-// without it a timer notices the mouse leaving.
-using TrackMouseEventFunction = BOOL(WINAPI*)(TRACKMOUSEEVENT*);
-TrackMouseEventFunction FindTrackMouseEvent() {
-  static const auto function = reinterpret_cast<TrackMouseEventFunction>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("user32.dll"), "TrackMouseEvent")));
-  return function;
-}
+// Where the system cannot track the mouse (Windows 95), a timer notices the
+// mouse leaving.
 constexpr UINT_PTR kLeaveTimer = 0x1B17;
 constexpr UINT kLeaveInterval = 100;
 
@@ -302,15 +297,12 @@ void CImageButton::DrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 void CImageButton::TrackLeave() {
-  if (TrackMouseEventFunction track = FindTrackMouseEvent()) {
-    TRACKMOUSEEVENT request = {};
-    request.cbSize = sizeof request;
-    request.dwFlags = TME_LEAVE;
-    request.hwndTrack = Hwnd();
-    tracking_ = track(&request) != FALSE;
-  } else {
-    tracking_ = SetTimer(Hwnd(), kLeaveTimer, kLeaveInterval, nullptr) != 0;
-  }
+  TRACKMOUSEEVENT request = {};
+  request.cbSize = sizeof request;
+  request.dwFlags = TME_LEAVE;
+  request.hwndTrack = Hwnd();
+  tracking_ = fw::TrackMouse(request) ||
+              SetTimer(Hwnd(), kLeaveTimer, kLeaveInterval, nullptr) != 0;
 }
 
 LRESULT CImageButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
