@@ -11,6 +11,7 @@
 
 #include "cleaner/privacy_traces.h"
 #include "framework/raii.h"
+#include "framework/system_objects.h"
 
 namespace {
 
@@ -25,22 +26,6 @@ bool IsNtLine() {
   OSVERSIONINFOA info = {};
   info.dwOSVersionInfoSize = sizeof info;
   return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
-// The user of this process's token: the SID's bytes, empty when unknown.
-std::vector<BYTE> CurrentUserSid() {
-  HANDLE raw = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
-  fw::UniqueHandle token(raw);
-  DWORD size = 0;
-  GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) return {};
-  std::vector<BYTE> buffer(size);
-  if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return {};
-  PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
-  if (!sid || !IsValidSid(sid)) return {};
-  const BYTE* bytes = static_cast<const BYTE*>(sid);
-  return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
 }
 
 // "S-1-<authority>-<sub>-<sub>...": the authority is the last byte of the
@@ -166,7 +151,7 @@ class GrantingDescriptor {
 
 // The user's form data under HKCU, on the NT line.
 void ClearUserFormData() {
-  std::vector<BYTE> user = CurrentUserSid();
+  std::vector<BYTE> user = fw::ProcessUserSid(GetCurrentProcess());
   // Without the user's name for it the provider's key itself would be
   // cleared: nothing is done.
   if (user.empty()) return;

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "framework/raii.h"
 #include "tests/support/wine_env.h"
@@ -49,49 +48,41 @@ bool IsHeld(const std::string& path) {
   return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-// The pending restart operations, one string each (a deletion is a name
-// followed by an empty string).
-std::vector<std::string> PendingOperations() {
-  std::vector<std::string> entries;
+// The raw pending restart operations; false when there are none.
+bool ReadPending(std::string& data) {
+  data.clear();
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return entries;
+    return false;
   DWORD size = 0, type = 0;
-  if (RegQueryValueExA(key, kPending, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size) {
-    std::string data(size, '\0');
-    RegQueryValueExA(key, kPending, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
-    data.resize(size);
-    for (size_t start = 0; start < data.size();) {
-      size_t end = data.find('\0', start);
-      if (end == std::string::npos) end = data.size();
-      entries.push_back(data.substr(start, end - start));
-      start = end + 1;
-    }
-  }
+  bool found = RegQueryValueExA(key, kPending, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+  data.resize(size);
+  if (found && size)
+    found = RegQueryValueExA(key, kPending, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                             &size) == ERROR_SUCCESS;
   RegCloseKey(key);
-  return entries;
+  return found;
 }
 
+// Whether path is among the pending restart operations (a deletion is the
+// file's name followed by an empty string).
 bool IsScheduled(const std::string& path) {
-  for (const std::string& entry : PendingOperations())
-    if (lstrcmpiA(entry.c_str(), ("\\??\\" + path).c_str()) == 0) return true;
+  std::string data;
+  ReadPending(data);
+  const std::string name = "\\??\\" + path;
+  for (size_t start = 0; start < data.size();) {
+    size_t end = data.find('\0', start);
+    if (end == std::string::npos) end = data.size();
+    if (lstrcmpiA(data.substr(start, end - start).c_str(), name.c_str()) == 0) return true;
+    start = end + 1;
+  }
   return false;
 }
 
 // Puts the pending operations back as they were before a test.
 class PendingOperationsScope {
  public:
-  PendingOperationsScope() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-      return;
-    DWORD size = 0, type = 0;
-    had_ = RegQueryValueExA(key, kPending, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
-    data_.resize(size);
-    if (had_ && size)
-      RegQueryValueExA(key, kPending, nullptr, &type, reinterpret_cast<BYTE*>(&data_[0]), &size);
-    RegCloseKey(key);
-  }
+  PendingOperationsScope() { had_ = ReadPending(data_); }
   ~PendingOperationsScope() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
@@ -109,10 +100,16 @@ class PendingOperationsScope {
   std::string data_;
 };
 
-TEST(ForceDelLibrary, ExportsDeleteUndecoratedAndDeletesPlainAndProtectedFiles) {
+// The library as the tool loads it; the restart operations it schedules
+// are taken back afterwards.
+class ForceDelTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(library.Loaded()); }
   ForceDelLibrary library;
-  ASSERT_TRUE(library.Loaded());
   PendingOperationsScope pending;
+};
+
+TEST_F(ForceDelTest, ExportsDeleteUndecoratedAndDeletesPlainAndProtectedFiles) {
   TempFolder folder("forcedel");
   const std::string plain = folder.File("plain.txt"), guarded = folder.File("보호된 파일.txt");
   ASSERT_TRUE(WriteFileBytes(plain, "plain"));
@@ -134,10 +131,7 @@ TEST(ForceDelLibrary, ExportsDeleteUndecoratedAndDeletesPlainAndProtectedFiles) 
   EXPECT_FALSE(IsScheduled(folder.Path()));
 }
 
-TEST(ForceDelLibrary, FreesAFileAnotherProcessHoldsOpenAndDeletesIt) {
-  ForceDelLibrary library;
-  ASSERT_TRUE(library.Loaded());
-  PendingOperationsScope pending;
+TEST_F(ForceDelTest, FreesAFileAnotherProcessHoldsOpenAndDeletesIt) {
   TempFolder folder("forcedel-held");
   const std::string path = folder.File("locked.doc");
   fw::UniqueHandle holder(
@@ -158,10 +152,7 @@ TEST(ForceDelLibrary, FreesAFileAnotherProcessHoldsOpenAndDeletesIt) {
   EXPECT_EQ(code, 3u);
 }
 
-TEST(ForceDelLibrary, SchedulesWhatItMayNotFreeAndAnswersZero) {
-  ForceDelLibrary library;
-  ASSERT_TRUE(library.Loaded());
-  PendingOperationsScope pending;
+TEST_F(ForceDelTest, SchedulesWhatItMayNotFreeAndAnswersZero) {
   TempFolder folder("forcedel-own");
   const std::string path = folder.File("own.txt");
   ASSERT_TRUE(WriteFileBytes(path, "own"));

@@ -4,30 +4,23 @@
 #include <cstddef>
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "framework/raii.h"
+#include "framework/system_objects.h"
 
 namespace {
 
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 constexpr ULONG kSystemHandleInformation = 16;
 constexpr ULONG kSystemExtendedHandleInformation = 64;
-constexpr int kObjectNameInformation = 1;
-constexpr int kObjectTypeInformation = 2;
 // The handle list of a busy system is a few megabytes; more is not believed.
 constexpr size_t kMaxHandleListBytes = 256u << 20;
 // How long a name query may take before its handle is passed over.
 constexpr DWORD kNameQueryLimitMs = 1000;
 
 using QuerySystemFn = LONG(NTAPI*)(ULONG, void*, ULONG, ULONG*);
-using QueryObjectFn = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-
-struct CountedString {
-  USHORT length;  // bytes
-  USHORT maximumLength;
-  wchar_t* buffer;
-};
 
 // The list entries of Windows XP and later (process ids and handle values
 // at full width) and of Windows NT 4.0 and 2000 (16 bits each).
@@ -66,40 +59,29 @@ struct HandleEntry {
   unsigned typeIndex;
 };
 
-QueryObjectFn QueryObject() {
-  static const QueryObjectFn query = reinterpret_cast<QueryObjectFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryObject")));
-  return query;
-}
-
-std::wstring Lower(std::wstring text) {
-  if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-  return text;
-}
-
-std::wstring QueryObjectText(HANDLE handle, int informationClass) {
-  QueryObjectFn query = QueryObject();
-  if (!query) return std::wstring();
-  std::vector<BYTE> buffer(4096);
-  ULONG got = 0;
-  LONG status = query(handle, informationClass, buffer.data(), static_cast<ULONG>(buffer.size()),
-                      &got);
-  if (status == kInfoLengthMismatch && got > buffer.size() && got < (1u << 20)) {
-    buffer.resize(got);
-    status = query(handle, informationClass, buffer.data(), static_cast<ULONG>(buffer.size()),
-                   &got);
+// Appends the entries of a list the system filled size bytes of; a count
+// larger than the bytes hold is cut to them.
+template <class List>
+void AppendEntries(const std::vector<BYTE>& buffer, size_t size, std::vector<HandleEntry>& out) {
+  const size_t header = offsetof(List, entries);
+  if (size < header) return;
+  const auto* list = reinterpret_cast<const List*>(buffer.data());
+  const size_t count =
+      std::min<size_t>(list->count, (size - header) / sizeof(list->entries[0]));
+  for (size_t i = 0; i < count; ++i) {
+    const auto& e = list->entries[i];
+    out.push_back({static_cast<DWORD>(e.processId),
+                   reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(e.handle)), e.typeIndex});
   }
-  if (status < 0) return std::wstring();
-  const auto* text = reinterpret_cast<const CountedString*>(buffer.data());
-  if (!text->buffer) return std::wstring();
-  return std::wstring(text->buffer, text->length / sizeof(wchar_t));
 }
 
 // Every handle of the system, from the newest list the system gives.
 std::vector<HandleEntry> SystemHandles() {
   std::vector<HandleEntry> handles;
-  const auto query = reinterpret_cast<QuerySystemFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const auto query = ntdll ? reinterpret_cast<QuerySystemFn>(reinterpret_cast<void*>(
+                                 GetProcAddress(ntdll, "NtQuerySystemInformation")))
+                           : nullptr;
   if (!query) return handles;
   for (ULONG informationClass : {kSystemExtendedHandleInformation, kSystemHandleInformation}) {
     std::vector<BYTE> buffer(1u << 16);
@@ -111,51 +93,16 @@ std::vector<HandleEntry> SystemHandles() {
       buffer.resize(buffer.size() * 2);
     if (status < 0) continue;
     const size_t size = std::min<size_t>(got ? got : buffer.size(), buffer.size());
-    if (informationClass == kSystemExtendedHandleInformation) {
-      const auto* list = reinterpret_cast<const ExtendedList*>(buffer.data());
-      const size_t room = size < offsetof(ExtendedList, entries)
-                              ? 0
-                              : (size - offsetof(ExtendedList, entries)) / sizeof(ExtendedEntry);
-      const size_t count = std::min<size_t>(list->count, room);
-      for (size_t i = 0; i < count; ++i) {
-        const ExtendedEntry& e = list->entries[i];
-        handles.push_back({static_cast<DWORD>(e.processId),
-                           reinterpret_cast<HANDLE>(e.handle), e.typeIndex});
-      }
-    } else {
-      const auto* list = reinterpret_cast<const ShortList*>(buffer.data());
-      const size_t room = size < offsetof(ShortList, entries)
-                              ? 0
-                              : (size - offsetof(ShortList, entries)) / sizeof(ShortEntry);
-      const size_t count = std::min<size_t>(list->count, room);
-      for (size_t i = 0; i < count; ++i) {
-        const ShortEntry& e = list->entries[i];
-        handles.push_back({e.processId, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(e.handle)),
-                           e.typeIndex});
-      }
-    }
+    if (informationClass == kSystemExtendedHandleInformation)
+      AppendEntries<ExtendedList>(buffer, size, handles);
+    else
+      AppendEntries<ShortList>(buffer, size, handles);
     break;
   }
   return handles;
 }
 
-// The user a token runs as; empty when it cannot be read.
-std::vector<BYTE> TokenUserOf(HANDLE process) {
-  HANDLE raw = nullptr;
-  if (!OpenProcessToken(process, TOKEN_QUERY, &raw)) return {};
-  fw::UniqueHandle token(raw);
-  DWORD size = 0;
-  GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) return {};
-  std::vector<BYTE> buffer(size);
-  if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return {};
-  PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
-  if (!sid || !IsValidSid(sid)) return {};
-  const BYTE* bytes = static_cast<const BYTE*>(sid);
-  return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
-}
-
-bool IsSystemUser(const std::vector<BYTE>& user) {
+bool IsSystemAccount(const std::vector<BYTE>& user) {
   // The local system, local service and network service accounts
   // (S-1-5-18, -19, -20).
   PSID sid = const_cast<BYTE*>(user.data());
@@ -169,7 +116,7 @@ bool IsSystemUser(const std::vector<BYTE>& user) {
 // The processes whose handles may be closed, opened once each.
 class OwnerProcesses {
  public:
-  OwnerProcesses() : user_(TokenUserOf(GetCurrentProcess())) {}
+  OwnerProcesses() : user_(fw::ProcessUserSid(GetCurrentProcess())) {}
 
   // The process pid opened for duplicating its handles, or null when its
   // handles must be left alone: this process, the system's own processes,
@@ -179,11 +126,11 @@ class OwnerProcesses {
     if (found != processes_.end()) return found->second.Get();
     fw::UniqueHandle& process = processes_[pid];
     // 0 is the idle process, 4 (8 on Windows 2000, 2 on NT 4.0) the system.
-    if (user_.empty() || IsSystemUser(user_) || pid == GetCurrentProcessId() || pid <= 8)
+    if (user_.empty() || IsSystemAccount(user_) || pid == GetCurrentProcessId() || pid <= 8)
       return nullptr;
     process.Reset(OpenProcess(PROCESS_DUP_HANDLE | PROCESS_QUERY_INFORMATION, FALSE, pid));
     if (!process.Valid()) return nullptr;
-    const std::vector<BYTE> owner = TokenUserOf(process.Get());
+    const std::vector<BYTE> owner = fw::ProcessUserSid(process.Get());
     if (owner.size() != user_.size() || !EqualSid(const_cast<BYTE*>(owner.data()),
                                                  const_cast<BYTE*>(user_.data()))) {
       process.Reset();
@@ -216,7 +163,7 @@ struct NameQuery {
 DWORD WINAPI NameQueryThread(void* parameter) {
   auto* query = static_cast<NameQuery*>(parameter);
   const HMODULE module = query->module;
-  query->name = ObjectNameOf(query->handle);
+  query->name = fw::ObjectName(query->handle);
   query->Release();
   // The thread's own reference keeps this code loaded until it has left it.
   FreeLibraryAndExitThread(module, 0);
@@ -225,7 +172,7 @@ DWORD WINAPI NameQueryThread(void* parameter) {
 
 // The name of handle (a duplicate this call takes over), asked on a helper
 // thread and given up after kNameQueryLimitMs; empty then.
-std::wstring QueryNameWithTimeLimit(HANDLE handle, HMODULE module) {
+std::wstring NameWithTimeLimit(HANDLE handle, HMODULE module) {
   char modulePath[MAX_PATH] = {};
   HMODULE reference = nullptr;
   if (GetModuleFileNameA(module, modulePath, MAX_PATH)) reference = LoadLibraryA(modulePath);
@@ -261,8 +208,6 @@ int FileTypeIndex(const std::vector<HandleEntry>& handles, HANDLE ownFile) {
 
 }  // namespace
 
-std::wstring ObjectNameOf(HANDLE handle) { return QueryObjectText(handle, kObjectNameInformation); }
-
 int CloseOtherHandlesTo(const char* path, HMODULE module) {
   // Opening for attributes only passes every sharing lock, and the name the
   // system gives this handle is the one to look for.
@@ -270,7 +215,7 @@ int CloseOtherHandlesTo(const char* path, HMODULE module) {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.Valid()) return 0;
-  const std::wstring target = Lower(ObjectNameOf(file.Get()));
+  const std::wstring target = fw::Lower(fw::ObjectName(file.Get()));
   if (target.empty()) return 0;
   const std::vector<HandleEntry> handles = SystemHandles();
   const int fileType = FileTypeIndex(handles, file.Get());
@@ -287,12 +232,11 @@ int CloseOtherHandlesTo(const char* path, HMODULE module) {
                          DUPLICATE_SAME_ACCESS))
       continue;
     fw::UniqueHandle duplicate(copy);
-    if (fileType < 0 && QueryObjectText(duplicate.Get(), kObjectTypeInformation) != L"File")
-      continue;
+    if (fileType < 0 && fw::ObjectTypeName(duplicate.Get()) != L"File") continue;
     // Pipes and consoles are passed over before their names are asked: a
     // name query on a synchronous pipe can block for ever.
     if (GetFileType(duplicate.Get()) != FILE_TYPE_DISK) continue;
-    if (Lower(QueryNameWithTimeLimit(duplicate.Release(), module)) != target) continue;
+    if (fw::Lower(NameWithTimeLimit(duplicate.Release(), module)) != target) continue;
     HANDLE closedCopy = nullptr;
     if (DuplicateHandle(process, entry.handle, GetCurrentProcess(), &closedCopy, 0, FALSE,
                         DUPLICATE_CLOSE_SOURCE)) {
