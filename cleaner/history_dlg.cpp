@@ -93,7 +93,7 @@ void CHistoryDlg::StartRun() {
   if (ticked_[IndexOf(PrivacyItem::kBrowsingHistory)]) Clear(PrivacyItem::kBrowsingHistory);
   worker_ = fw::StartWorkerThread(&CHistoryDlg::WorkerThread, this, THREAD_PRIORITY_TIME_CRITICAL);
   if (!worker_.Valid()) {
-    // No worker to end the run: end it here, as a stopped one.
+    // No worker to run the steps: back to idle at once.
     picture_.Stop();
     fw::SetControlText(Item(IDC_DELETE), "삭제");
     EnableWindow(Item(IDCANCEL), TRUE);
