@@ -281,6 +281,60 @@ bool SaveScreenshot(HWND window, const std::string& path) {
   return std::fclose(f) == 0;
 }
 
+// --- Privacy cleaner and forced delete ---
+
+namespace {
+
+// The file-name box of the system's open-file dialog: a combo box in the
+// Explorer-style dialog, an edit box in the older one.
+constexpr int kFileNameCombo = 0x47C;  // cmb13
+constexpr int kFileNameEdit = 0x480;   // edt1
+
+struct OpenDialogSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindOpenDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<OpenDialogSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if ((search->pid == 0 || pid == search->pid) && IsWindowVisible(window) &&
+      std::string(cls) == "#32770" &&
+      (GetDlgItem(window, kFileNameCombo) || GetDlgItem(window, kFileNameEdit))) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+bool AnswerOpenFileDialog(DWORD pid, const std::string& path, DWORD timeoutMs) {
+  OpenDialogSearch search{pid, nullptr};
+  if (!WaitUntil(
+          [&] {
+            EnumWindows(&FindOpenDialog, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+          },
+          timeoutMs))
+    return false;
+  HWND dialog = search.found;
+  const int button = path.empty() ? IDCANCEL : IDOK;
+  if (!path.empty()) {
+    HWND name = GetDlgItem(dialog, kFileNameCombo);
+    if (!name) name = GetDlgItem(dialog, kFileNameEdit);
+    // WM_SETTEXT is marshalled across processes by the system.
+    SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+                        SMTO_ABORTIFHUNG, 10000, nullptr);
+  }
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  return WaitForWindowGone(dialog, timeoutMs);
+}
+
 }  // namespace driver
 
 // --- Disk health -------------------------------------------------------------

@@ -66,6 +66,13 @@ bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId);
 // Saves the window's screen area as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string& path);
 
+// --- Privacy cleaner and forced delete ---
+
+// Waits for the system's open-file dialog of process pid (any process when
+// 0), types path into its file-name box and presses Open; an empty path
+// presses Cancel. False when no open-file dialog came or it did not close.
+bool AnswerOpenFileDialog(DWORD pid, const std::string& path, DWORD timeoutMs = 60000);
+
 }  // namespace driver
 
 // --- Disk health -------------------------------------------------------------
