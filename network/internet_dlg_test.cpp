@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/site.h"
 #include "framework/controls.h"
 #include "network/simulated_internet_dlg.h"
 #include "resources/resource.h"
@@ -83,15 +82,6 @@ class InternetDlgTest : public ::testing::Test {
   SimulatedInternetDlg dialog_{path_};
   HWND hwnd_ = nullptr;
 };
-
-TEST_F(InternetDlgTest, OpensOnTheSiteWithTheOsTag) {
-  EXPECT_EQ(Text(IDC_INTERNET_SITE), SiteHost());
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(hwnd_, IDC_INTERNET_SITE)));
-  EXPECT_EQ(Text(IDC_TITLE), "인터넷 최적화  :");
-  EXPECT_EQ(Text(IDC_INTERNET_STATUS), "");
-  EXPECT_EQ(dialog_.OsTag(), "W2K");
-  ExpectIdle();
-}
 
 TEST_F(InternetDlgTest, AnEmptySiteIsAskedForWithoutAnEcho) {
   fw::SetControlText(GetDlgItem(hwnd_, IDC_INTERNET_SITE), " \t ");
@@ -173,20 +163,6 @@ TEST_F(InternetDlgTest, StopShowsInterruptedWithoutABox) {
   recorder_.QueueAnswer(IDNO);
   ASSERT_TRUE(RunProbe(1));
   EXPECT_EQ(Text(IDC_INTERNET_STATUS), "최적화 패킷크기(1472) 찾음");
-}
-
-TEST_F(InternetDlgTest, WhileProbingTheExitButtonIsOffAndRunBecomesStop) {
-  path_.beforeEcho = [&](int number) {
-    if (number != 3) return;
-    EXPECT_EQ(Text(IDOK), "중지");
-    EXPECT_FALSE(Enabled(IDCANCEL));
-    EXPECT_FALSE(Enabled(IDC_INTERNET_DEFAULTS));
-    EXPECT_FALSE(Enabled(IDC_INTERNET_SITE));
-    EXPECT_TRUE(dialog_.IsProbing());
-  };
-  recorder_.QueueAnswer(IDNO);
-  ASSERT_TRUE(RunProbe(1));
-  ExpectIdle();
 }
 
 // Esc and the close box reach the dialog even with its exit button

@@ -42,39 +42,10 @@ TEST(MtuProbe, WalksDownByTenThenClimbsByOneWithoutFragmenting) {
     EXPECT_EQ(log[i].timeoutMs, 1000u);
     EXPECT_EQ(log[i].typeOfService, 0);
   }
-}
-
-TEST(MtuProbe, RepliesWithAnErrorStatusDoNotPass) {
-  SimulatedPath path;
-  path.errorStatus = SimulatedPath::kUnreachable;
-  EXPECT_EQ(Probe(path).result, 0);
-  EXPECT_EQ(path.Count(), 93u);
-}
-
-TEST(MtuProbe, NothingAboveTheFloorGivesZeroAfterNinetyThreeEchoes) {
-  for (int mtu : {604, 590}) {  // 576 and 570 pass / nothing passes
-    SimulatedPath path;
-    path.mtu = mtu;
-    ProbeRun run = Probe(path);
-    EXPECT_EQ(run.result, 0) << mtu;
-    ASSERT_EQ(run.shown.size(), 93u) << mtu;
-    EXPECT_EQ(run.shown.front(), 1490);
-    EXPECT_EQ(run.shown[91], 580);
-    EXPECT_EQ(run.shown.back(), 570);
-  }
-  // The first size that passes is 580: the climb finds the exact limit.
-  SimulatedPath path;
-  path.mtu = 612;
-  EXPECT_EQ(Probe(path).result, 584);
-}
-
-TEST(MtuProbe, APathThatPassesEverythingEndsAtTheCeiling) {
-  SimulatedPath path;
-  path.mtu = 1 << 20;
-  ProbeRun run = Probe(path);
-  EXPECT_EQ(run.result, kProbeCeiling);
-  EXPECT_EQ(run.shown.back(), 65500);
-  EXPECT_EQ(path.Count(), 1u + (65500 - 1490));
+  // The first size that passes is 580, just above the floor.
+  SimulatedPath narrow;
+  narrow.mtu = 612;
+  EXPECT_EQ(Probe(narrow).result, 584);
 }
 
 TEST(MtuProbe, AStopEndsBeforeTheNextEcho) {
