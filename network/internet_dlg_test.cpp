@@ -8,6 +8,7 @@
 
 #include "framework/controls.h"
 #include "network/simulated_internet_dlg.h"
+#include "network/tuning_values.h"
 #include "resources/resource.h"
 #include "tests/support/recorder.h"
 
@@ -18,42 +19,15 @@ namespace {
 
 const char kTitle[] = "인터넷 최적화";
 const char kNotFound[] = "최적화 설정값을 찾을 수 없습니다.";
-const char kTcpip[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-const char kMstcp[] = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
-
-bool HasValue(const char* path, const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  const bool present = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return present;
-}
-
-void DeleteTuning() {
-  for (const char* path : {kTcpip, kMstcp}) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) continue;
-    RegDeleteValueA(key, "DefaultRcvWindow");
-    RegDeleteValueA(key, "DefaultTTL");
-    RegCloseKey(key);
-  }
-}
-
-bool AnythingWritten() {
-  for (const char* path : {kTcpip, kMstcp})
-    for (const char* name : {"DefaultRcvWindow", "DefaultTTL"})
-      if (HasValue(path, name)) return true;
-  return false;
-}
 
 class InternetDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    DeleteTuning();
+    tuning::DeleteAll();
     ASSERT_TRUE(dialog_.CreateModeless(nullptr));
     hwnd_ = dialog_.Hwnd();
   }
-  void TearDown() override { EXPECT_FALSE(AnythingWritten()); }
+  void TearDown() override { EXPECT_FALSE(tuning::AnyWritten()); }
 
   std::string Text(int id) { return fw::GetControlText(GetDlgItem(hwnd_, id)); }
   bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(hwnd_, id)) != FALSE; }
@@ -189,7 +163,7 @@ TEST(InternetDlgClosing, EscOrTheCloseBoxDuringAProbeStopsItAndCloses) {
     EXPECT_FALSE(dialog.IsProbing());
     EXPECT_EQ(path.Count(), 4u);
     EXPECT_EQ(recorder.Count(), 0u);
-    EXPECT_FALSE(AnythingWritten());
+    EXPECT_FALSE(tuning::AnyWritten());
   }
 }
 

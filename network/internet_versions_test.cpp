@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "network/tuning_values.h"
 #include "tests/support/wine_env.h"
 
 using testing_support::BinFolder;
@@ -21,46 +22,27 @@ namespace {
 
 const char kHelper[] = "internet_version_probe.exe";
 const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\internet_version_probe.exe";
-const std::string kClass = "System\\CurrentControlSet\\Services\\Class";
+const std::string kClass = tuning::kClass;
 const std::string kNetTrans = kClass + "\\NetTrans";
 const char kQuestionBox[] = "최적화 설정값을 찾았습니다. 적용하시겠습니까?";
 const char kDoneBox[] = "최적화 설정을 완료했습니다.\\n해당 설정을 적용하려면 재부팅을 해야 합니다.";
 const char kRestoredBox[] =
     "윈도우 설치 초기값으로 변경을 완료했습니다.\\n해당 설정을 적용하려면 재부팅을 해야 합니다.";
 
-struct Value {
-  bool present = false;
-  DWORD type = 0;
-  std::string bytes;
-};
-
-Value Read(const std::string& path, const char* name) {
-  Value v;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return v;
-  char data[256];
-  DWORD size = sizeof data;
-  if (RegQueryValueExA(key, name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) ==
-      ERROR_SUCCESS) {
-    v.present = true;
-    v.bytes.assign(data, size);
-  }
-  RegCloseKey(key);
-  return v;
-}
+using tuning::Read;
 
 void ExpectString(const std::string& path, const char* name, const std::string& text) {
-  Value v = Read(path, name);
+  tuning::Value v = Read(path, name);
   EXPECT_TRUE(v.present) << path << " " << name;
   EXPECT_EQ(v.type, static_cast<DWORD>(REG_SZ)) << path << " " << name;
-  EXPECT_EQ(v.bytes, std::string(text.c_str(), text.size() + 1)) << path << " " << name;
+  EXPECT_EQ(v.bytes, tuning::SzBytes(text)) << path << " " << name;
 }
 
 void ExpectDword(const std::string& path, const char* name, DWORD n) {
-  Value v = Read(path, name);
+  tuning::Value v = Read(path, name);
   EXPECT_TRUE(v.present) << path << " " << name;
   EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << path << " " << name;
-  EXPECT_EQ(v.bytes, std::string(reinterpret_cast<const char*>(&n), 4)) << path << " " << name;
+  EXPECT_EQ(v.bytes, tuning::DwordBytes(n)) << path << " " << name;
 }
 
 void ExpectAbsent(const std::string& path, const char* name) {
@@ -77,14 +59,6 @@ void SetString(const std::string& path, const char* name, const std::string& tex
   RegCloseKey(key);
 }
 
-void DeleteValues(const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-    return;
-  for (const char* name : {"DefaultRcvWindow", "DefaultTTL", "MaxMTU"}) RegDeleteValueA(key, name);
-  RegCloseKey(key);
-}
-
 bool KeyExists(const std::string& path) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -95,9 +69,8 @@ bool KeyExists(const std::string& path) {
 
 class InternetVersionsTest : public ::testing::Test {
  protected:
-  // Where the writes go, without the trailing backslash of the dialog's paths.
-  const std::string tcpip_ = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-  const std::string mstcp_ = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+  const std::string tcpip_ = tuning::kTcpip;
+  const std::string mstcp_ = tuning::kMstcp;
 
   void SetUp() override {
     classExisted_ = KeyExists(kClass);
@@ -120,9 +93,8 @@ class InternetVersionsTest : public ::testing::Test {
   }
 
   void ClearWrites() {
-    DeleteValues(tcpip_);
-    DeleteValues(mstcp_);
-    for (const char* n : {"0000", "0001", "0002", "0003"}) DeleteValues(kNetTrans + "\\" + n);
+    tuning::DeleteAll();
+    for (const char* n : {"0000", "0001", "0002", "0003"}) tuning::DeleteValues(kNetTrans + "\\" + n);
   }
 
   // Runs the helper under Wine's Windows version `version`; returns its
