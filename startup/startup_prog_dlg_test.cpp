@@ -102,18 +102,9 @@ TEST(StartupPrograms, ListsTheUsersEntriesThenTheMachinesUncheckedWithTheirStore
   ASSERT_TRUE(dialog.CreateModeless());
   EXPECT_EQ(fw::GetControlText(dialog.Hwnd()), "시작프로그램 관리");
   HWND list = dialog.Item(IDC_LIST);
-  const char* headers[] = {"선택", "프로그램", "경로", "위치"};
-  const int widths[] = {50, 100, 233, 200};
-  for (int c = 0; c < 4; ++c) {
-    char text[64] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = text;
-    column.cchTextMax = sizeof text;
-    ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(text, headers[c]);
-    EXPECT_EQ(column.cx, widths[c]);
-  }
+  const std::vector<testing_support::ListColumn> columns = {
+      {"선택", 50}, {"프로그램", 100}, {"경로", 233}, {"위치", 200}};
+  EXPECT_EQ(testing_support::ListColumns(list), columns);
   EXPECT_EQ(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x25, 0x25);
 
   const std::vector<Row> rows = OurRows(dialog);
