@@ -40,17 +40,7 @@ class UpgradeChecker : public ::testing::Test {
     SetEnvironmentVariableA("TEMP", temp_.Path().c_str());
   }
 
-  std::vector<std::string> TempFiles() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(temp_.File("*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return names;
-  }
+  std::map<std::string, std::string> TempFiles() const { return FolderFiles(temp_.Path()); }
 
   // Serves text as /spruce/version.dat and checks installed against it.
   bool Check(const std::string& installed, bool silent, const std::string& versionFile) {

@@ -30,6 +30,19 @@ int ReadPort(const std::string& path) {
 
 }  // namespace
 
+std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      files[data.cFileName] = ReadFileBytes(folder + "\\" + data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return files;
+}
+
 std::string UnixPath(const std::string& windowsPath) {
   using Convert = char*(CDECL*)(const WCHAR*);
   auto convert = reinterpret_cast<Convert>(

@@ -3,6 +3,7 @@
 // program from inside Wine. Its static root, answer script and request log
 // live in a folder of the test's own, removed when the object goes.
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ class ScriptedSite {
   std::string folder_;  // Windows path of the server's folder
   int port_ = 0;
 };
+
+// Every file directly in folder, by name, with its bytes.
+std::map<std::string, std::string> FolderFiles(const std::string& folder);
 
 // The Unix path of a Windows path (Wine's own conversion); empty when there
 // is none.
