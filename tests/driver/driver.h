@@ -67,3 +67,17 @@ bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId);
 bool SaveScreenshot(HWND window, const std::string& path);
 
 }  // namespace driver
+
+// --- Disk health -------------------------------------------------------------
+namespace driver {
+
+// The texts of the items of combo box id, in order.
+std::vector<std::string> ComboItems(HWND dialog, int id);
+// The index of the selected item of combo box id, or -1.
+int ComboSelection(HWND dialog, int id);
+// Selects item index of combo box id and tells the dialog, as a user's pick
+// does (the notification is posted, so what the dialog does then does not
+// block the driver).
+void SelectComboItem(HWND dialog, int id, int index);
+
+}  // namespace driver
