@@ -9,13 +9,13 @@
 #include "app/site.h"
 #include "app/tools.h"
 #include "framework/msgbox.h"
+#include "framework/program_window.h"
 #include "resources/resource.h"
 #include "upgrade/installed_version.h"
 #include "upgrade/upgrade_checker.h"
 
 namespace {
 
-constexpr UINT kAboutCommand = 16;
 
 struct ButtonPlace {
   int id;
@@ -89,16 +89,7 @@ bool CMainDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
 
 BOOL CMainDlg::OnInitDialog() {
   HINSTANCE module = GetModuleHandleA(nullptr);
-  char about[256] = {};
-  HMENU system = GetSystemMenu(Hwnd(), FALSE);
-  if (system && LoadStringA(module, IDS_ABOUTBOX, about, sizeof about) > 0) {
-    AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(system, MF_STRING, kAboutCommand, about);
-  }
-
-  icon_ = LoadIconA(module, MAKEINTRESOURCEA(IDI_SPRUCE));
-  SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  icon_ = fw::SetUpProgramWindow(Hwnd(), IDS_ABOUTBOX, IDI_SPRUCE);
 
   ReadInstalledVersion();
   CheckForUpgradeAtStart();
@@ -261,9 +252,7 @@ INT_PTR CMainDlg::OnPaint(WPARAM, LPARAM) {
   RECT client;
   GetClientRect(Hwnd(), &client);
   if (IsIconic(Hwnd())) {
-    int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, icon_);
+    fw::DrawCentredIcon(Hwnd(), dc, icon_);
   } else {
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (header_) {
@@ -277,7 +266,7 @@ INT_PTR CMainDlg::OnPaint(WPARAM, LPARAM) {
 }
 
 INT_PTR CMainDlg::OnSysCommand(WPARAM wp, LPARAM) {
-  if ((wp & 0xFFF0) != kAboutCommand) return FALSE;  // default handling
+  if ((wp & 0xFFF0) != fw::kAboutCommand) return FALSE;  // default handling
   CAboutDlg about;
   about.DoModal(Hwnd());
   return TRUE;

@@ -43,26 +43,23 @@ TEST_F(InstallSwapTest, PutsEveryFileInPlaceThenRecordsTheVersion) {
 }
 
 TEST_F(InstallSwapTest, LockedFileUndoesEveryStepTaken) {
-  // The second file is held open without sharing, as a running program or
-  // a virus scanner would: the first is already replaced when it fails.
-  HANDLE lock = CreateFileA(folder_.File("SpruceUp.exe").c_str(), GENERIC_READ, 0, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  // The second file is locked: the first is already replaced when it fails.
+  FileLock lock(folder_.File("SpruceUp.exe"));
+  ASSERT_TRUE(lock.Held());
   InstallSwap swap(folder_.Path(), 500);
   const DWORD start = GetTickCount();
   EXPECT_FALSE(swap.Apply(names_, "1.0.1"));
   EXPECT_GE(GetTickCount() - start, 400u) << "sharing errors are retried";
-  CloseHandle(lock);
+  lock.Release();
   EXPECT_EQ(Snapshot(folder_), installed_);
 }
 
 TEST_F(InstallSwapTest, VersionFileThatCannotBeReplacedUndoesTheFiles) {
-  HANDLE lock = CreateFileA(folder_.File("version.dat").c_str(), GENERIC_READ, 0, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  FileLock lock(folder_.File("version.dat"));
+  ASSERT_TRUE(lock.Held());
   InstallSwap swap(folder_.Path(), 300);
   EXPECT_FALSE(swap.Apply(names_, "1.0.1"));
-  CloseHandle(lock);
+  lock.Release();
   EXPECT_EQ(Snapshot(folder_), installed_);
 }
 

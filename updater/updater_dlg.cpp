@@ -8,13 +8,13 @@
 #include "app/site.h"
 #include "framework/controls.h"
 #include "framework/msgbox.h"
+#include "framework/program_window.h"
 #include "updater/install_swap.h"
 #include "updater/updater_res.h"
 #include "upgrade/installed_version.h"
 
 namespace {
 
-constexpr UINT kAboutCommand = 16;
 const char kCancelCaption[] = "취소";
 const char kDoneCaption[] = "완료";
 const char kCannotPlace[] = "업그레이드 파일을 실행할위치로 옮길 수 없습니다.";
@@ -137,16 +137,7 @@ bool CUpdaterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result)
 }
 
 BOOL CUpdaterDlg::OnInitDialog() {
-  HINSTANCE module = GetModuleHandleA(nullptr);
-  char about[256] = {};
-  HMENU system = GetSystemMenu(Hwnd(), FALSE);
-  if (system && LoadStringA(module, IDS_UPDATER_ABOUT, about, sizeof about) > 0) {
-    AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(system, MF_STRING, kAboutCommand, about);
-  }
-  icon_ = LoadIconA(module, MAKEINTRESOURCEA(IDI_UPDATER));
-  SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  icon_ = fw::SetUpProgramWindow(Hwnd(), IDS_UPDATER_ABOUT, IDI_UPDATER);
   ShowWindow(Item(IDC_UP_BATCH_BAR), SW_HIDE);
   armed_ = SetTimer(Hwnd(), kStartTimer, kStartDelayMs, nullptr) != 0;
   return TRUE;
@@ -214,16 +205,13 @@ INT_PTR CUpdaterDlg::OnPaint(WPARAM, LPARAM) {
   if (!IsIconic(Hwnd())) return FALSE;  // the default painting
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(Hwnd(), &ps);
-  RECT client;
-  GetClientRect(Hwnd(), &client);
-  DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
-           (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon_);
+  fw::DrawCentredIcon(Hwnd(), dc, icon_);
   EndPaint(Hwnd(), &ps);
   return TRUE;
 }
 
 INT_PTR CUpdaterDlg::OnSysCommand(WPARAM wp, LPARAM) {
-  if ((wp & 0xFFF0) != kAboutCommand) return FALSE;
+  if ((wp & 0xFFF0) != fw::kAboutCommand) return FALSE;
   CUpdaterAboutDlg about;
   about.DoModal(Hwnd());
   return TRUE;

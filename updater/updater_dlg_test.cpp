@@ -167,12 +167,11 @@ TEST_F(UpdaterDlg, EveryTransferFaultLeavesTheInstallAsItWas) {
 
   // An installed file held open without sharing cannot be renamed aside.
   Serve(TwoFiles());
-  HANDLE lock = CreateFileA(program_.File("SpruceUp.exe").c_str(), GENERIC_READ, 0, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  FileLock lock(program_.File("SpruceUp.exe"));
+  ASSERT_TRUE(lock.Held());
   TestUpdaterDlg locked;
   ASSERT_TRUE(Run(locked));
-  CloseHandle(lock);
+  lock.Release();
   EXPECT_EQ(boxes_.LastText(), kCannotPlace);
   ExpectUntouched("locked");
 }

@@ -3,6 +3,8 @@
 // program from inside Wine. Its static root, answer script and request log
 // live in a folder of the test's own, removed when the object goes.
 #pragma once
+#include <windows.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -38,6 +40,24 @@ class ScriptedSite {
 
 // Every file directly in folder, by name, with its bytes.
 std::map<std::string, std::string> FolderFiles(const std::string& folder);
+
+// Holds a file open without sharing, as a running program or a virus
+// scanner would, for the life of the object.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path)
+      : h_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr)) {}
+  ~FileLock() { Release(); }
+  bool Held() const { return h_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (Held()) CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE h_;
+};
 
 // The Unix path of a Windows path (Wine's own conversion); empty when there
 // is none.
