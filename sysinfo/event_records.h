@@ -45,8 +45,7 @@ using LocalTimeFn = bool (*)(uint32_t secondsSince1970, std::tm& local);
 bool RuntimeLocalTime(uint32_t secondsSince1970, std::tm& local);
 
 // The row of an event; false (no row) when its time can't be converted.
-bool MakeUsageRow(const PowerEvent& event, UsageRow& row,
-                  LocalTimeFn toLocal = RuntimeLocalTime);
+bool MakeUsageRow(const PowerEvent& event, UsageRow& row, LocalTimeFn toLocal = RuntimeLocalTime);
 
 // Where the records come from: the "System" log of this computer, or built
 // buffers in the tests.

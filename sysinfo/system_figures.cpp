@@ -11,7 +11,9 @@ namespace {
 constexpr uint64_t kMebibyte = 1u << 20;
 
 // The bar holds 32-bit bounds.
-int ClampToInt(uint64_t n) { return n > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(n); }
+int ClampToInt(uint64_t n) {
+  return n > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
+}
 
 std::string Gigabytes(const char* label, uint64_t bytes) {
   return std::string(label) + std::to_string(bytes >> 30) + " GB";

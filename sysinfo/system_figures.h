@@ -21,9 +21,9 @@ inline bool WhiteTextAt(int percent) { return percent >= 50; }
 // What the disk section shows for a drive with total bytes of which free
 // bytes are free.
 struct DiskFigures {
-  int barRange;     // total in mebibytes (the bar runs 0..barRange)
-  int barPosition;  // used in mebibytes
-  bool whiteText;   // used share of at least 50 %
+  int barRange;           // total in mebibytes (the bar runs 0..barRange)
+  int barPosition;        // used in mebibytes
+  bool whiteText;         // used share of at least 50 %
   std::string usedText;   // "사용중인 용량 : %I64d GB", whole gibibytes, cut
   std::string freeText;   // "남은 용량 : %I64d GB"
   std::string totalText;  // "전체 용량 : %I64d GB"

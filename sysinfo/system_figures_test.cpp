@@ -62,7 +62,8 @@ TEST(SystemFigures, ZeroSizedOrOddDrivesGiveAnEmptyBlackBar) {
 TEST(SystemFigures, DriveItemsAndTrimmedProcessorTexts) {
   EXPECT_EQ(DriveItemText("c:\\"), " C 드라이브");
   EXPECT_EQ(DriveItemText("z:\\"), " Z 드라이브");
-  EXPECT_EQ(TrimBlanks("  Intel(R) Pentium(R) 4 CPU 2.40GHz \t"), "Intel(R) Pentium(R) 4 CPU 2.40GHz");
+  EXPECT_EQ(TrimBlanks("  Intel(R) Pentium(R) 4 CPU 2.40GHz \t"),
+            "Intel(R) Pentium(R) 4 CPU 2.40GHz");
   EXPECT_EQ(TrimBlanks(" \t "), "");
   EXPECT_EQ(TrimBlanks("x"), "x");
 }

@@ -34,9 +34,9 @@ void CCellListCtrl::OnSubclassed() {
   HWND header = reinterpret_cast<HWND>(SendMessageA(Hwnd(), LVM_GETHEADER, 0, 0));
   if (header && !header_.Hwnd()) header_.Subclass(header);
   parent_ = GetParent(Hwnd());
-  if (parent_ && !SetWindowSubclass(parent_, &CCellListCtrl::ParentThunk,
-                                    reinterpret_cast<UINT_PTR>(this),
-                                    reinterpret_cast<DWORD_PTR>(this)))
+  if (parent_ &&
+      !SetWindowSubclass(parent_, &CCellListCtrl::ParentThunk, reinterpret_cast<UINT_PTR>(this),
+                         reinterpret_cast<DWORD_PTR>(this)))
     parent_ = nullptr;
 }
 
@@ -46,8 +46,8 @@ void CCellListCtrl::DetachParent() {
   parent_ = nullptr;
 }
 
-LRESULT CALLBACK CCellListCtrl::ParentThunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                            UINT_PTR id, DWORD_PTR ref) {
+LRESULT CALLBACK CCellListCtrl::ParentThunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                            DWORD_PTR ref) {
   auto* self = reinterpret_cast<CCellListCtrl*>(ref);
   if (msg == WM_NOTIFY && lp) {
     auto* header = reinterpret_cast<NMHDR*>(lp);
@@ -135,8 +135,7 @@ void CCellListCtrl::SetItemColors(int row, int column, COLORREF text, COLORREF b
   InvalidateCell(row, column);
 }
 
-bool CCellListCtrl::GetItemColors(int row, int column, COLORREF& text,
-                                  COLORREF& background) const {
+bool CCellListCtrl::GetItemColors(int row, int column, COLORREF& text, COLORREF& background) const {
   if (row < 0 || row >= GetItemCount() || column < 0 || column >= GetColumnCount()) return false;
   Cell cell = DefaultCell();
   const RowBlock* block = BlockOf(row);
@@ -158,8 +157,7 @@ bool CCellListCtrl::CellRect(int row, int column, RECT& rect) const {
   rect = {};
   rect.top = column;
   rect.left = LVIR_BOUNDS;
-  if (!SendMessageA(Hwnd(), LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&rect)))
-    return false;
+  if (!SendMessageA(Hwnd(), LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&rect))) return false;
   // For column 0 the bounds are the whole row: cut them to the column.
   if (column == 0)
     rect.right = rect.left + static_cast<int>(SendMessageA(Hwnd(), LVM_GETCOLUMNWIDTH, 0, 0));
@@ -207,9 +205,15 @@ void CCellListCtrl::PaintCell(HDC dc, int row, int column) {
   SendMessageA(Hwnd(), LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&format));
   UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
   switch (format.fmt & LVCFMT_JUSTIFYMASK) {
-    case LVCFMT_CENTER: flags |= DT_CENTER; break;
-    case LVCFMT_RIGHT: flags |= DT_RIGHT; break;
-    default: flags |= DT_LEFT; break;
+    case LVCFMT_CENTER:
+      flags |= DT_CENTER;
+      break;
+    case LVCFMT_RIGHT:
+      flags |= DT_RIGHT;
+      break;
+    default:
+      flags |= DT_LEFT;
+      break;
   }
   RECT inner = {rect.left + kTextInset, rect.top, rect.right - kTextInset, rect.bottom};
   SetBkMode(dc, TRANSPARENT);

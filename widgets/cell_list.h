@@ -11,6 +11,7 @@
 // and the first write to one of them grows that row's block.
 #pragma once
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <memory>

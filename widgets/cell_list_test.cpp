@@ -1,21 +1,20 @@
 // CCellListCtrl under Wine: a real report list view in a popup window,
-// printed (WM_PRINTCLIENT, which runs the same custom draw as painting) onto
-// a 32-bit DIB whose pixels are read back.
+// printed with its custom draw onto a DIB whose pixels are read back.
 #include "widgets/cell_list.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
-#include <functional>
 
 #include "framework/raii.h"
+#include "widgets/window_printout.h"
 
 namespace {
 
+using Printout = testing_support::WindowPrintout;
+
 constexpr COLORREF kOrange = RGB(242, 101, 34);
 constexpr COLORREF kGreen = RGB(10, 200, 30);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr int kRowCheck = 2;  // rows of every filled test list
 
 // A popup window holding one report list view with the given columns,
@@ -62,51 +61,14 @@ class ListHost {
     r.top = column;
     r.left = LVIR_BOUNDS;
     SendMessageA(list_, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&r));
-    if (column == 0) r.right = r.left + static_cast<int>(SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0));
+    if (column == 0)
+      r.right = r.left + static_cast<int>(SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0));
     return r;
   }
 
  private:
   HWND parent_ = nullptr, list_ = nullptr;
   fw::Font font_;
-};
-
-// What a window shows, printed onto a 32-bit DIB pre-filled with a sentinel.
-class Printout {
- public:
-  explicit Printout(HWND window) {
-    RECT client;
-    GetClientRect(window, &client);
-    width_ = client.right;
-    height_ = client.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    old_ = SelectObject(dc_.Get(), bitmap_.Get());
-    FillRect(dc_.Get(), &client, fw::Brush(CreateSolidBrush(RGB(1, 2, 3))).Get());
-    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.Get()),
-                 PRF_CLIENT | PRF_ERASEBKGND);
-  }
-  ~Printout() { SelectObject(dc_.Get(), old_); }
-  COLORREF At(int x, int y) const { return GetPixel(dc_.Get(), x, y); }
-  // How many pixels inside rect (cut to the printout) satisfy test.
-  int Count(RECT rect, const std::function<bool(COLORREF)>& test) const {
-    int n = 0;
-    for (int y = std::max<int>(rect.top, 0); y < std::min<int>(rect.bottom, height_); ++y)
-      for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, width_); ++x)
-        if (test(At(x, y))) ++n;
-    return n;
-  }
-  int CountOf(RECT rect, COLORREF color) const {
-    return Count(rect, [color](COLORREF c) { return c == color; });
-  }
-
- private:
-  int width_ = 0, height_ = 0;
-  fw::MemoryDc dc_{nullptr};
-  fw::Bitmap bitmap_;
-  HGDIOBJ old_ = nullptr;
 };
 
 // The inside of a cell, clear of grid lines.
@@ -186,9 +148,9 @@ TEST(CellList, SelectedRowTakesTheHighlightWhileFocusedAndTheFaceWithout) {
   SetFocus(host.Parent());
   Printout shot(host.List());
   const RECT cell = Inside(host.Cell(0, 2));
-  EXPECT_EQ(shot.CountOf(cell, GetSysColor(COLOR_BTNFACE)) +
-                shot.CountOf(cell, list.DefaultTextColor()),
-            Area(cell));
+  EXPECT_EQ(
+      shot.CountOf(cell, GetSysColor(COLOR_BTNFACE)) + shot.CountOf(cell, list.DefaultTextColor()),
+      Area(cell));
 }
 
 TEST(CellList, EmptyListShowsTheNoticeAndABlankRowDoesNot) {
