@@ -7,9 +7,13 @@ add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP949 -Wall -Wextra)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 WINVER=0x0501)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# The version resource of every program reads the project version from here.
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in
+               ${CMAKE_BINARY_DIR}/generated/spruce_version.h @ONLY)
+
 get_property(win_sources GLOBAL PROPERTY SPRUCE_WIN)
 add_library(spruce_core STATIC ${pure_sources} ${win_sources})
-target_include_directories(spruce_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(spruce_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(spruce_core PUBLIC
   comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 gdi32 user32
   ws2_32 wininet winmm version)
@@ -63,7 +67,7 @@ foreach(group ${groups})
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES TIMEOUT 300)
+    PROPERTIES TIMEOUT 300 LABELS ${group})
 endforeach()
 
 get_property(extra GLOBAL PROPERTY SPRUCE_WIN_EXTRA_PROGRAMS)
@@ -76,3 +80,5 @@ foreach(prog ${extra})
     add_dependencies(${group} ${prog})
   endforeach()
 endforeach()
+
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
