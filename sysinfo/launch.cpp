@@ -1,8 +1,11 @@
 #include "app/tools.h"
+#include "sysinfo/sysinfo_dlg.h"
 #include "sysinfo/usage_time_dlg.h"
 
-// Not built yet: the button does nothing.
-void OpenSystemInfo(HWND) {}
+void OpenSystemInfo(HWND owner) {
+  CSysInfoDlg dialog;
+  dialog.DoModal(owner);
+}
 
 void OpenUsageTime(HWND owner) {
   CMyUseTimeDlg dialog;
