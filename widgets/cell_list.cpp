@@ -24,7 +24,7 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
 CCellListCtrl::CCellListCtrl() { LoadSystemColors(); }
 
 CCellListCtrl::~CCellListCtrl() {
-  DetachParent();
+  parent_.Unsubclass();
   Unsubclass();
   FreeAllBlocks();
 }
@@ -33,32 +33,16 @@ void CCellListCtrl::OnSubclassed() {
   LoadSystemColors();
   HWND header = reinterpret_cast<HWND>(SendMessageA(Hwnd(), LVM_GETHEADER, 0, 0));
   if (header && !header_.Hwnd()) header_.Subclass(header);
-  parent_ = GetParent(Hwnd());
-  if (parent_ &&
-      !SetWindowSubclass(parent_, &CCellListCtrl::ParentThunk, reinterpret_cast<UINT_PTR>(this),
-                         reinterpret_cast<DWORD_PTR>(this)))
-    parent_ = nullptr;
+  parent_.Subclass(GetParent(Hwnd()));
 }
 
-void CCellListCtrl::DetachParent() {
-  if (parent_)
-    RemoveWindowSubclass(parent_, &CCellListCtrl::ParentThunk, reinterpret_cast<UINT_PTR>(this));
-  parent_ = nullptr;
-}
-
-LRESULT CALLBACK CCellListCtrl::ParentThunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                            DWORD_PTR ref) {
-  auto* self = reinterpret_cast<CCellListCtrl*>(ref);
+LRESULT CCellListCtrl::ParentHook::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NOTIFY && lp) {
     auto* header = reinterpret_cast<NMHDR*>(lp);
-    if (header->hwndFrom == self->Hwnd() && self->Hwnd() && header->code == NM_CUSTOMDRAW)
-      return self->OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
+    if (list_.Hwnd() && header->hwndFrom == list_.Hwnd() && header->code == NM_CUSTOMDRAW)
+      return list_.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
   }
-  if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, &CCellListCtrl::ParentThunk, id);
-    self->parent_ = nullptr;
-  }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  return DefaultProc(msg, wp, lp);
 }
 
 void CCellListCtrl::LoadSystemColors() {
@@ -272,7 +256,7 @@ LRESULT CCellListCtrl::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_NCDESTROY: {
       LRESULT r = DefaultProc(msg, wp, lp);
-      DetachParent();
+      parent_.Unsubclass();
       FreeAllBlocks();
       return r;
     }

@@ -84,12 +84,20 @@ class CCellListCtrl : public fw::SubclassedWindow {
 
   // The list's notifications go to its parent; the parent is subclassed too
   // so that custom draw reaches the control whatever window holds it.
-  static LRESULT CALLBACK ParentThunk(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-  void DetachParent();
+  class ParentHook : public fw::SubclassedWindow {
+   public:
+    explicit ParentHook(CCellListCtrl& list) : list_(list) {}
+
+   protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+   private:
+    CCellListCtrl& list_;
+  };
 
   std::unordered_map<const RowBlock*, std::unique_ptr<RowBlock>> blocks_;
   CXHeaderCtrl header_;
-  HWND parent_ = nullptr;
+  ParentHook parent_{*this};
   COLORREF defaultText_ = 0;
   COLORREF defaultBack_ = 0;
   COLORREF highlight_ = 0;
