@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 
 #include "framework/raii.h"
 #include "widgets/window_printout.h"
@@ -22,22 +21,11 @@ constexpr int kRowCheck = 2;  // rows of every filled test list
 class ListHost {
  public:
   ListHost(CCellListCtrl& list, DWORD style, int columns) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "SpruceCellListTestParent";
-    RegisterClassA(&wc);  // fails harmlessly once registered
-    parent_ = CreateWindowA(wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 20, 20, 420, 220, nullptr,
-                            nullptr, wc.hInstance, nullptr);
+    parent_ = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 20, 20, 420, 220, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
     list_ = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | style, 0, 0, 400,
-                          200, parent_, nullptr, wc.hInstance, nullptr);
-    LOGFONTA lf = {};
-    lf.lfHeight = -13;
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = NONANTIALIASED_QUALITY;
-    std::strcpy(lf.lfFaceName, "Tahoma");
-    font_.Reset(CreateFontIndirectA(&lf));
+                          200, parent_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    font_ = testing_support::CrispFont(-13);
     SendMessageA(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     for (int i = 0; i < columns; ++i) AddColumn(i, 120);

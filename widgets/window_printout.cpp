@@ -1,6 +1,7 @@
 #include "widgets/window_printout.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace testing_support {
 
@@ -31,6 +32,16 @@ int WindowPrintout::Count(const RECT& rect, const std::function<bool(COLORREF)>&
     for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, width_); ++x)
       if (test(At(x, y))) ++n;
   return n;
+}
+
+fw::Font CrispFont(int height) {
+  LOGFONTA lf = {};
+  lf.lfHeight = height;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = NONANTIALIASED_QUALITY;
+  std::strcpy(lf.lfFaceName, "Tahoma");
+  return fw::Font(CreateFontIndirectA(&lf));
 }
 
 }  // namespace testing_support

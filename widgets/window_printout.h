@@ -1,6 +1,7 @@
-// Test support: what a window shows, printed (WM_PRINTCLIENT, which runs the
-// same painting and custom draw as the screen) onto a 32-bit DIB whose pixels
-// the tests read back.
+// Test support for painted controls: what a window shows, printed
+// (WM_PRINTCLIENT, which runs the same painting and custom draw as the
+// screen) onto a 32-bit DIB whose pixels the tests read back, and a font
+// whose text pixels are exact.
 #pragma once
 #include <windows.h>
 
@@ -30,5 +31,9 @@ class WindowPrintout {
   fw::Bitmap bitmap_;
   HGDIOBJ old_ = nullptr;
 };
+
+// A Tahoma font of the given height without smoothing, so that every text
+// pixel is exactly the text colour.
+fw::Font CrispFont(int height);
 
 }  // namespace testing_support
