@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "framework/raii.h"
 #include "widgets/window_printout.h"
 
