@@ -19,6 +19,23 @@ target_link_libraries(spruce_core PUBLIC
   ws2_32 wininet winmm version)
 
 set(SPRUCE_RC ${CMAKE_SOURCE_DIR}/resources/spruce.rc)
+# windres gives CMake no list of what a script includes, so a changed dialog
+# template, id header or picture would leave a stale compiled resource: every
+# resource script of the build depends on all of them.
+file(GLOB_RECURSE resource_inputs CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/resources/*.h
+     ${CMAKE_SOURCE_DIR}/resources/*.htm ${CMAKE_SOURCE_DIR}/resources/art/*.bmp
+     ${CMAKE_SOURCE_DIR}/resources/art/*.ico ${CMAKE_SOURCE_DIR}/resources/art/*.gif
+     ${CMAKE_SOURCE_DIR}/updater/*.rc ${CMAKE_SOURCE_DIR}/updater/*.h)
+set(all_scripts ${SPRUCE_RC})
+get_property(all_sources GLOBAL PROPERTY SPRUCE_PROGRAMS)
+foreach(prog ${all_sources})
+  get_property(files GLOBAL PROPERTY SPRUCE_PROGRAM_${prog})
+  list(FILTER files INCLUDE REGEX "\\.rc$")
+  list(APPEND all_scripts ${files})
+endforeach()
+set_source_files_properties(${all_scripts} PROPERTIES OBJECT_DEPENDS
+                            "${resource_inputs};${CMAKE_BINARY_DIR}/generated/spruce_version.h")
 add_executable(Spruce WIN32 ${CMAKE_SOURCE_DIR}/app/winmain.cpp ${SPRUCE_RC})
 target_link_libraries(Spruce PRIVATE spruce_core)
 set_target_properties(Spruce PROPERTIES OUTPUT_NAME Spruce RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

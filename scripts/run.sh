@@ -8,8 +8,10 @@ set -euo pipefail
 choose_arch
 
 BUILD=${SPRUCE_BUILD:-$ROOT/build}
-configure_and_build "$BUILD/i686" i686 Spruce >/dev/null
-[ "$SPRUCE_ARCH" = i686 ] || configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH" Spruce >/dev/null
+# SpruceDemo.exe is Spruce.exe with two emulated disks behind its drive
+# commands (Wine gives no S.M.A.R.T.), so the disk-health tools show a drive.
+configure_and_build "$BUILD/i686" i686 Spruce SpruceDemo >/dev/null
+[ "$SPRUCE_ARCH" = i686 ] || configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH" Spruce SpruceDemo >/dev/null
 
 headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
@@ -20,7 +22,7 @@ trap 'kill ${site_pid:-} 2>/dev/null || true; wine_session_stop' EXIT
 # The program folder: the program and its side files.
 program="$WINEPREFIX/drive_c/Spruce"
 mkdir -p "$program"
-cp "$BUILD/$SPRUCE_ARCH/bin/Spruce.exe" "$program/"
+cp "$BUILD/$SPRUCE_ARCH/bin/SpruceDemo.exe" "$program/Spruce.exe"
 printf '1.0.0' > "$program/version.dat"
 : > "$program/createlog.dat"
 [ -x "$ROOT/scripts/plant-demo.sh" ] && "$ROOT/scripts/plant-demo.sh" "$program"
