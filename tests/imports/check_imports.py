@@ -86,8 +86,9 @@ def main():
             if why is None:
                 continue
             line = f"{name}: {dll} {function} ({why})"
-            key = next((k for k in ((name.lower(), dll, function), ("*", dll, function))
-                        if k in pending), None)
+            candidates = [(prog, dll, func) for prog in (name.lower(), "*")
+                          for func in (function, "*")]
+            key = next((k for k in candidates if k in pending), None)
             if key:
                 used_pending.add(key)
                 waiting.append(line)
