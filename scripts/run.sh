@@ -12,8 +12,9 @@ choose_arch
 BUILD=${SPRUCE_BUILD:-$ROOT/build}
 # SpruceDemo.exe is Spruce.exe with two emulated disks behind its drive
 # commands (Wine gives no S.M.A.R.T.), so the disk-health tools show a drive.
-configure_and_build "$BUILD/i686" i686 Spruce SpruceDemo SpruceUp >/dev/null
-[ "$SPRUCE_ARCH" = i686 ] || configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH" Spruce SpruceDemo SpruceUp >/dev/null
+configure_and_build "$BUILD/i686" i686 Spruce SpruceDemo SpruceUp ForceDel >/dev/null
+[ "$SPRUCE_ARCH" = i686 ] ||
+  configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH" Spruce SpruceDemo SpruceUp ForceDel >/dev/null
 
 headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
@@ -25,8 +26,8 @@ trap 'kill ${site_pid:-} 2>/dev/null || true; wine_session_stop' EXIT
 program="$WINEPREFIX/drive_c/Spruce"
 mkdir -p "$program"
 cp "$BUILD/$SPRUCE_ARCH/bin/SpruceDemo.exe" "$program/Spruce.exe"
-cp "$BUILD/$SPRUCE_ARCH/bin/SpruceUp.exe" "$program/"
-printf '1.0.0' > "$program/version.dat"
+cp "$BUILD/$SPRUCE_ARCH/bin/SpruceUp.exe" "$BUILD/$SPRUCE_ARCH/bin/ForceDel.dll" "$program/"
+cp "$BUILD/$SPRUCE_ARCH/package/version.dat" "$program/version.dat"
 : > "$program/createlog.dat"
 [ -x "$ROOT/scripts/plant-demo.sh" ] && "$ROOT/scripts/plant-demo.sh" "$program"
 
