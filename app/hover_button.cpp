@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/mouse_tracking.h"
+
 bool CHoverButton::SetBitmap(UINT resourceId) {
   auto bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
                                                 MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP, 0, 0,
@@ -52,7 +54,9 @@ void CHoverButton::TrackMouse() {
   track.dwFlags = TME_HOVER | TME_LEAVE;
   track.hwndTrack = Hwnd();
   track.dwHoverTime = 1;
-  tracking_ = TrackMouseEvent(&track) != FALSE;
+  // Without tracking (Windows 95 before Internet Explorer 3) the button
+  // simply never lights up.
+  tracking_ = fw::TrackMouse(track);
 }
 
 LRESULT CHoverButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -9,11 +9,13 @@
 #include "app/site.h"
 #include "app/tools.h"
 #include "framework/msgbox.h"
+#include "framework/program_window.h"
 #include "resources/resource.h"
+#include "upgrade/installed_version.h"
+#include "upgrade/upgrade_checker.h"
 
 namespace {
 
-constexpr UINT kAboutCommand = 16;
 
 struct ButtonPlace {
   int id;
@@ -33,6 +35,10 @@ const ButtonPlace kButtons[] = {
     {IDC_BTN_HOMEPAGE, 238, 295, IDB_HOMEPAGE},
 };
 constexpr int kTopButtonSlot = 15;
+
+// Blinks the Upgrade button while a newer version is known.
+constexpr UINT_PTR kBlinkTimer = 1000;
+constexpr UINT kBlinkPeriod = 500;
 
 // Help Center type libraries whose paths the main window repairs at start.
 struct HelpCenterKey {
@@ -54,6 +60,7 @@ const fw::MessageEntry<CMainDlg> CMainDlg::kMessages[] = {
     fw::OnMessage(WM_QUERYDRAGICON, &CMainDlg::OnQueryDragIcon),
     fw::OnMessage(WM_SHOWWINDOW, &CMainDlg::OnShowOrMove),
     fw::OnMessage(WM_MOVE, &CMainDlg::OnShowOrMove),
+    fw::OnMessage(WM_TIMER, &CMainDlg::OnTimer),
     fw::OnCommand(IDOK, &CMainDlg::OnEnter),
     fw::OnCommand(IDCANCEL, &CMainDlg::OnClose),
     fw::OnCommand(IDC_BTN_REGISTRY, &CMainDlg::OnRegistry),
@@ -69,6 +76,7 @@ const fw::MessageEntry<CMainDlg> CMainDlg::kMessages[] = {
     fw::OnCommand(IDC_BTN_TEMPERATURE, &CMainDlg::OnTemperature),
     fw::OnCommand(IDC_BTN_USAGETIME, &CMainDlg::OnUsageTime),
     fw::OnCommand(IDC_BTN_FORCEDEL, &CMainDlg::OnForceDelete),
+    fw::OnCommand(IDC_BTN_UPGRADE, &CMainDlg::OnUpgrade),
     fw::OnCommand(IDC_BTN_HOMEPAGE, &CMainDlg::OnHomePage),
     fw::OnCommand(IDC_BTN_TOP, &CMainDlg::OnHomePage),
 };
@@ -81,18 +89,10 @@ bool CMainDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
 
 BOOL CMainDlg::OnInitDialog() {
   HINSTANCE module = GetModuleHandleA(nullptr);
-  char about[256] = {};
-  HMENU system = GetSystemMenu(Hwnd(), FALSE);
-  if (system && LoadStringA(module, IDS_ABOUTBOX, about, sizeof about) > 0) {
-    AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(system, MF_STRING, kAboutCommand, about);
-  }
-
-  icon_ = LoadIconA(module, MAKEINTRESOURCEA(IDI_SPRUCE));
-  SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  icon_ = fw::SetUpProgramWindow(Hwnd(), IDS_ABOUTBOX, IDI_SPRUCE);
 
   ReadInstalledVersion();
+  CheckForUpgradeAtStart();
 
   CHoverButton& top = buttons_[kTopButtonSlot];
   top.SubclassDlgItem(IDC_BTN_TOP, Hwnd());
@@ -111,6 +111,7 @@ BOOL CMainDlg::OnInitDialog() {
   MoveWindow(versionLabel_.Hwnd(), 343, 7, 80, 18, TRUE);
 
   PlaceButtons();
+  StartUpgradeBlink();
 
   const std::string& previous = TheApp().PreviousRunDate();
   previousRunLabel_.SubclassDlgItem(IDC_PREVIOUS_RUN, Hwnd());
@@ -133,13 +134,78 @@ BOOL CMainDlg::OnInitDialog() {
 void CMainDlg::ReadInstalledVersion() {
   // A relative name: the file is looked for in the current directory, which
   // is the program folder.
-  FILE* file = std::fopen("version.dat", "rb");
-  if (!file) return;
-  char buffer[4097] = {};
-  size_t n = std::fread(buffer, 1, 4096, file);
-  std::fclose(file);
-  version_.assign(buffer, n);
-  version_.resize(std::string(version_.c_str()).size());  // up to the first NUL
+  version_ = ::ReadInstalledVersion("version.dat");
+}
+
+void CMainDlg::CheckForUpgradeAtStart() {
+  // The updater cannot delete its own old copy while it runs; it goes here.
+  DeleteFileA((ProgramFolder() + "\\SpruceUp.exe" + kBackupSuffix).c_str());
+  CUpgradeChecker checker;
+  newerVersion_ = checker.CheckVersion(CUpgradeChecker::kAgent, SiteUrl("/spruce"),
+                                       CUpgradeChecker::kVersionFileName, version_, true);
+}
+
+CHoverButton* CMainDlg::UpgradeButton() {
+  for (size_t i = 0; i < sizeof kButtons / sizeof kButtons[0]; ++i)
+    if (kButtons[i].id == IDC_BTN_UPGRADE) return &buttons_[i];
+  return nullptr;
+}
+
+void CMainDlg::StartUpgradeBlink() {
+  if (newerVersion_) SetTimer(Hwnd(), kBlinkTimer, kBlinkPeriod, nullptr);
+  CHoverButton* button = UpgradeButton();
+  button->highlight = newerVersion_ != 0;
+  InvalidateRect(button->Hwnd(), nullptr, FALSE);
+}
+
+INT_PTR CMainDlg::OnTimer(WPARAM wp, LPARAM) {
+  if (wp != kBlinkTimer) return FALSE;
+  newerVersion_ = !newerVersion_;
+  CHoverButton* button = UpgradeButton();
+  button->highlight = newerVersion_ != 0;
+  InvalidateRect(button->Hwnd(), nullptr, FALSE);
+  return TRUE;
+}
+
+void CMainDlg::OnUpgrade() {
+  // The check waits for its download while pumping messages: a second press
+  // meanwhile is the same request.
+  if (upgrading_) return;
+  upgrading_ = true;
+  std::string serverVersion, upgradeUrl;
+  bool newer;
+  {
+    CUpgradeChecker checker;
+    newer = checker.CheckVersion(CUpgradeChecker::kAgent, SiteUrl("/spruce"),
+                                 CUpgradeChecker::kVersionFileName, version_, false);
+    serverVersion = checker.Server().version;
+    upgradeUrl = checker.Server().upgradeUrl;
+  }
+  upgrading_ = false;
+  if (!newer) return;
+  if (!upgradeUrl.empty()) {
+    // A browser that will not start is passed over.
+    ShellExecuteA(nullptr, "open", kBrowserPath, upgradeUrl.c_str(), nullptr, SW_SHOWNORMAL);
+    return;
+  }
+  if (fw::ShowMessageBox(Hwnd(), "새버전(" + serverVersion + ")이 나왔습니다. 업그레이드 하시겠습니까?",
+                         CUpgradeChecker::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  // By its full path and with the program folder as its working directory:
+  // the current directory may have moved (the registry restore dialog), and
+  // the updater works on the files of its working directory.
+  const std::string folder = ProgramFolder();
+  const std::string updater = folder + "\\SpruceUp.exe";
+  const INT_PTR started = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", updater.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
+  if (started <= 32) {
+    fw::ShowMessageBox(Hwnd(), "SpruceUp.exe를 실행할 수 없습니다.", CUpgradeChecker::kTitle,
+                       MB_OK | MB_ICONERROR);
+    return;
+  }
+  // The updater replaces this program's files: end at once, without the
+  // usual exit processing.
+  ExitProcess(0);
 }
 
 void CMainDlg::PlaceButtons() {
@@ -186,9 +252,7 @@ INT_PTR CMainDlg::OnPaint(WPARAM, LPARAM) {
   RECT client;
   GetClientRect(Hwnd(), &client);
   if (IsIconic(Hwnd())) {
-    int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, icon_);
+    fw::DrawCentredIcon(Hwnd(), dc, icon_);
   } else {
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (header_) {
@@ -202,7 +266,7 @@ INT_PTR CMainDlg::OnPaint(WPARAM, LPARAM) {
 }
 
 INT_PTR CMainDlg::OnSysCommand(WPARAM wp, LPARAM) {
-  if ((wp & 0xFFF0) != kAboutCommand) return FALSE;  // default handling
+  if ((wp & 0xFFF0) != fw::kAboutCommand) return FALSE;  // default handling
   CAboutDlg about;
   about.DoModal(Hwnd());
   return TRUE;

@@ -27,6 +27,13 @@ class CMainDlg : public fw::Dialog {
   static const fw::MessageEntry<CMainDlg> kMessages[];
 
   void ReadInstalledVersion();
+  // The upgrade prompt: the silent check at start, the Upgrade button's
+  // highlight and blinking, and the button itself.
+  void CheckForUpgradeAtStart();
+  void StartUpgradeBlink();
+  INT_PTR OnTimer(WPARAM, LPARAM);
+  void OnUpgrade();
+  CHoverButton* UpgradeButton();
   void PlaceButtons();
   void RepairHelpCenter();
   void PlaceBanner();
@@ -61,6 +68,11 @@ class CMainDlg : public fw::Dialog {
   CColorLabel previousRunLabel_;
   CHtmlBannerDlg banner_;
   std::string version_ = "1.0.0";
+  // Set by the start-up check when the server has a newer version; the
+  // blink timer toggles it afterwards.
+  int newerVersion_ = 0;
+  // A press of the Upgrade button is being handled (its check pumps messages).
+  bool upgrading_ = false;
   fw::Bitmap header_;
   HICON icon_ = nullptr;
 };

@@ -11,3 +11,12 @@ std::string SiteBase() {
 }
 
 std::string SiteUrl(const char* page) { return SiteBase() + page; }
+
+std::string SiteHost() {
+  std::string host = SiteBase();
+  const std::string::size_type scheme = host.find("://");
+  if (scheme != std::string::npos) host.erase(0, scheme + 3);
+  const std::string::size_type end = host.find_first_of(":/");
+  if (end != std::string::npos) host.erase(end);
+  return host;
+}

@@ -89,7 +89,7 @@ TEST(DiskCleanerEndToEnd, ScansDeletesThePlantedJunkAndKeepsTheList) {
     }
   }
   EXPECT_EQ(mine, 2);
-  e2e::KeepScreenshot(dialog, "disk-cleaner");
+  e2e::KeepScreenshot(dialog, "readme-disk-cleaner");
 
   driver::Click(dialog, IDC_DELETE);
   Answer(spruce.Id(), "삭제 완료되었습니다");

@@ -1,5 +1,13 @@
 #include "app/tools.h"
+#include "cleaner/force_del_dlg.h"
+#include "cleaner/history_dlg.h"
 
-// Not built yet: the button does nothing.
-void OpenPrivacyCleaner(HWND) {}
-void OpenForceDelete(HWND) {}
+void OpenPrivacyCleaner(HWND owner) {
+  CHistoryDlg dialog;
+  dialog.DoModal(owner);
+}
+
+void OpenForceDelete(HWND owner) {
+  CForceDelDlg dialog;
+  dialog.DoModal(owner);
+}

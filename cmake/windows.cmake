@@ -7,14 +7,35 @@ add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP949 -Wall -Wextra)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 WINVER=0x0501)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# The version resource of every program reads the project version from here.
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in
+               ${CMAKE_BINARY_DIR}/generated/spruce_version.h @ONLY)
+
 get_property(win_sources GLOBAL PROPERTY SPRUCE_WIN)
 add_library(spruce_core STATIC ${pure_sources} ${win_sources})
-target_include_directories(spruce_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(spruce_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(spruce_core PUBLIC
   comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 gdi32 user32
   ws2_32 wininet winmm version)
 
 set(SPRUCE_RC ${CMAKE_SOURCE_DIR}/resources/spruce.rc)
+# windres gives CMake no list of what a script includes, so a changed dialog
+# template, id header or picture would leave a stale compiled resource: every
+# resource script of the build depends on all of them.
+file(GLOB_RECURSE resource_inputs CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/resources/*.h
+     ${CMAKE_SOURCE_DIR}/resources/*.htm ${CMAKE_SOURCE_DIR}/resources/art/*.bmp
+     ${CMAKE_SOURCE_DIR}/resources/art/*.ico ${CMAKE_SOURCE_DIR}/resources/art/*.gif
+     ${CMAKE_SOURCE_DIR}/updater/*.rc ${CMAKE_SOURCE_DIR}/updater/*.h)
+set(all_scripts ${SPRUCE_RC})
+get_property(all_sources GLOBAL PROPERTY SPRUCE_PROGRAMS)
+foreach(prog ${all_sources})
+  get_property(files GLOBAL PROPERTY SPRUCE_PROGRAM_${prog})
+  list(FILTER files INCLUDE REGEX "\\.rc$")
+  list(APPEND all_scripts ${files})
+endforeach()
+set_source_files_properties(${all_scripts} PROPERTIES OBJECT_DEPENDS
+                            "${resource_inputs};${CMAKE_BINARY_DIR}/generated/spruce_version.h")
 add_executable(Spruce WIN32 ${CMAKE_SOURCE_DIR}/app/winmain.cpp ${SPRUCE_RC})
 target_link_libraries(Spruce PRIVATE spruce_core)
 set_target_properties(Spruce PROPERTIES OUTPUT_NAME Spruce RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -63,7 +84,7 @@ foreach(group ${groups})
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES TIMEOUT 300)
+    PROPERTIES TIMEOUT 300 LABELS ${group})
 endforeach()
 
 get_property(extra GLOBAL PROPERTY SPRUCE_WIN_EXTRA_PROGRAMS)
@@ -76,3 +97,5 @@ foreach(prog ${extra})
     add_dependencies(${group} ${prog})
   endforeach()
 endforeach()
+
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)

@@ -19,9 +19,9 @@ void SetControlTextIfChanged(HWND control, const std::string& text) {
 
 namespace list {
 
-void SetupCheckedReport(HWND list, const std::vector<Column>& columns) {
-  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+namespace {
+void SetupColumns(HWND list, DWORD extendedStyle, const std::vector<Column>& columns) {
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extendedStyle);
   for (size_t i = 0; i < columns.size(); ++i) {
     LVCOLUMNA c = {};
     c.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -31,6 +31,15 @@ void SetupCheckedReport(HWND list, const std::vector<Column>& columns) {
     c.iSubItem = static_cast<int>(i);
     SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&c));
   }
+}
+}  // namespace
+
+void SetupCheckedReport(HWND list, const std::vector<Column>& columns) {
+  SetupColumns(list, LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT, columns);
+}
+
+void SetupReport(HWND list, const std::vector<Column>& columns) {
+  SetupColumns(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT, columns);
 }
 
 int Count(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }

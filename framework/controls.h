@@ -24,6 +24,9 @@ struct Column {
 // Report list with grid lines, check boxes and full-row select (0x25) and
 // left-aligned columns.
 void SetupCheckedReport(HWND list, const std::vector<Column>& columns);
+// Report list with grid lines and full-row select (0x21), no check boxes,
+// and left-aligned columns.
+void SetupReport(HWND list, const std::vector<Column>& columns);
 int Count(HWND list);
 // Appends a row: cells[0] is the item text, the rest the sub-items.
 int AppendRow(HWND list, const std::vector<std::string>& cells, bool checked, LPARAM data = 0);

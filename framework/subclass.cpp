@@ -6,9 +6,12 @@ namespace fw {
 
 SubclassedWindow::~SubclassedWindow() { Unsubclass(); }
 
+// Each object subclasses under its own id, so several objects can hook the
+// same window (a control and, say, a widget that watches its parent).
 bool SubclassedWindow::Subclass(HWND hwnd) {
   if (!hwnd || hwnd_) return false;
-  if (!SetWindowSubclass(hwnd, &SubclassedWindow::Thunk, 1, reinterpret_cast<DWORD_PTR>(this)))
+  if (!SetWindowSubclass(hwnd, &SubclassedWindow::Thunk, reinterpret_cast<UINT_PTR>(this),
+                         reinterpret_cast<DWORD_PTR>(this)))
     return false;
   hwnd_ = hwnd;
   OnSubclassed();
@@ -16,7 +19,8 @@ bool SubclassedWindow::Subclass(HWND hwnd) {
 }
 
 void SubclassedWindow::Unsubclass() {
-  if (hwnd_) RemoveWindowSubclass(hwnd_, &SubclassedWindow::Thunk, 1);
+  if (hwnd_)
+    RemoveWindowSubclass(hwnd_, &SubclassedWindow::Thunk, reinterpret_cast<UINT_PTR>(this));
   hwnd_ = nullptr;
 }
 
@@ -25,11 +29,11 @@ LRESULT SubclassedWindow::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK SubclassedWindow::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                         UINT_PTR, DWORD_PTR ref) {
+                                         UINT_PTR id, DWORD_PTR ref) {
   auto* self = reinterpret_cast<SubclassedWindow*>(ref);
   if (msg == WM_NCDESTROY) {
     LRESULT r = self->WindowProc(msg, wp, lp);
-    RemoveWindowSubclass(hwnd, &SubclassedWindow::Thunk, 1);
+    RemoveWindowSubclass(hwnd, &SubclassedWindow::Thunk, id);
     self->hwnd_ = nullptr;
     return r;
   }

@@ -1,4 +1,7 @@
 #include "app/tools.h"
+#include "memory/memory_dlg.h"
 
-// Not built yet: the button does nothing.
-void OpenMemoryOptimizer(HWND) {}
+void OpenMemoryOptimizer(HWND owner) {
+  CMemoryDlg dialog;
+  dialog.DoModal(owner);
+}

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build clang llvm googletest libgtest-dev
+  cmake ninja-build clang llvm libclang-rt-14-dev googletest libgtest-dev
   # Both targets: whether this host runs the i686 or the x86_64 build is
   # known only once Wine is installed.
   g++-mingw-w64-i686 binutils-mingw-w64-i686

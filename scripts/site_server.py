@@ -6,19 +6,45 @@
 
 Static files come from DIR (the repository's site/ folder): the advertising
 page /spruce/adpan.htm, the home page /go.htm, the version file
-/spruce/version.dat and the updater's program files under /spruce/files/.
+/spruce/version.dat and the program files it lists, at /spruce/<name> (the
+address the programs build from the version file's names).
 One page is made on the fly: /spruce/ip.html answers the caller's address,
 which the "My IP" tool keeps digit by digit, so the page holds no other
 digits. Only 127.0.0.1 is bound. Requests are not logged; errors go to
 stderr in one line each.
+
+Scripted mode, for tests that need a server misbehaving on purpose:
+
+    --port 0 --port-file F   listen on a free port and write its number to F
+    --script FILE            answers by path from a JSON object, read anew for
+                             every request; paths not in it are served as above
+    --log FILE               the request log: one line "GET /path" a request
+    --exit-after SECONDS     end on our own after this long (a test that died
+                             never leaves the server behind)
+    --detach                 standard streams to /dev/null at once, so that a
+                             caller waiting on their pipes is not held up
+
+A rule of the script, every field optional:
+    {"status": 200, "body": "text", "body_file": "spruce/x.exe", "repeat": 1,
+     "length": "auto" | "none" | N, "send": N, "stall": S, "stall_after": N,
+     "endless": false, "redirect": "/spruce/other", "rate": BYTES_PER_SECOND}
+body (text as Latin-1 bytes, or a file below the root) is repeated "repeat"
+times; "length" gives the Content-Length header (the body's own, none, or any
+number); only the first "send" bytes are sent before the connection closes;
+after the headers and "stall_after" bytes of the body, the server sleeps
+"stall" seconds; "endless" sends bytes until the client goes; "redirect"
+answers with that Location (status 302 unless given). In scripted mode GET
+/__quit ends the server.
 """
 
 import argparse
 import functools
 import http.server
+import json
 import os
 import sys
 import threading
+import time
 import urllib.error
 import urllib.request
 
@@ -47,10 +73,102 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
         return self.path.split("?", 1)[0].split("#", 1)[0]
 
     def do_GET(self):
+        self._log_request()
+        if self._scripted():
+            return
         if self._path_only() == IP_PAGE:
             self._send_ip_page(with_body=True)
         else:
             super().do_GET()
+
+    def _log_request(self):
+        log = getattr(self.server, "request_log", None)
+        if not log:
+            return
+        with self.server.log_lock, open(log, "a", encoding="latin-1") as f:
+            f.write("%s %s\n" % (self.command, self.path))
+
+    def _scripted(self):
+        """Answers from the script; False when the path is not scripted."""
+        script = getattr(self.server, "script", None)
+        if not script:
+            return False
+        path = self._path_only()
+        if path == "/__quit":
+            self.send_response(200)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            threading.Thread(target=self.server.shutdown, daemon=True).start()
+            return True
+        try:
+            with open(script, encoding="utf-8") as f:
+                rules = json.load(f)
+        except (OSError, ValueError):
+            rules = {}
+        rule = rules.get(path)
+        if rule is None:
+            return False
+        self.close_connection = True
+        try:
+            self._answer(rule)
+        except OSError:
+            pass  # the client went away: that is what some rules are for
+        return True
+
+    def _answer(self, rule):
+        if "redirect" in rule:
+            self.send_response(rule.get("status", 302))
+            self.send_header("Location", rule["redirect"])
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        body = rule.get("body", "").encode("latin-1")
+        if "body_file" in rule:
+            with open(os.path.join(self.directory, rule["body_file"]), "rb") as f:
+                body = f.read()
+        body *= int(rule.get("repeat", 1))
+        self.send_response(int(rule.get("status", 200)))
+        self.send_header("Content-Type", "application/octet-stream")
+        length = rule.get("length", "auto")
+        if rule.get("endless"):
+            length = "none"
+        if length == "auto":
+            self.send_header("Content-Length", str(len(body)))
+        elif length != "none":
+            self.send_header("Content-Length", str(int(length)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.flush()
+
+        rate = float(rule.get("rate", 0))
+        if rule.get("endless"):
+            block = (body or b"x") * (65536 // max(1, len(body or b"x")) + 1)
+            if rate:
+                block = block[: max(1, int(rate / 20))]
+            while True:
+                self.wfile.write(block)
+                if rate:
+                    self.wfile.flush()
+                    time.sleep(len(block) / rate)
+        if "send" in rule:
+            body = body[: int(rule["send"])]
+        stall_after = int(rule.get("stall_after", 0))
+        sent = 0
+        if rule.get("stall") and stall_after == 0:
+            time.sleep(float(rule["stall"]))
+        while sent < len(body):
+            step = len(body) - sent
+            if rate:
+                step = min(step, max(1, int(rate / 20)))
+            if rule.get("stall") and sent < stall_after:
+                step = min(step, stall_after - sent)
+            self.wfile.write(body[sent : sent + step])
+            self.wfile.flush()
+            sent += step
+            if rule.get("stall") and sent == stall_after:
+                time.sleep(float(rule["stall"]))
+            if rate:
+                time.sleep(step / rate)
 
     def do_HEAD(self):
         if self._path_only() == IP_PAGE:
@@ -81,11 +199,14 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
         sys.stderr.write("site: %s %s\n" % (self.address_string(), format % args))
 
 
-def make_server(port, root, quiet=False):
+def make_server(port, root, quiet=False, script=None, request_log=None):
     handler = functools.partial(SiteHandler, directory=os.path.abspath(root))
     server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
     server.daemon_threads = True
     server.quiet = quiet
+    server.script = script
+    server.request_log = request_log
+    server.log_lock = threading.Lock()
     return server
 
 
@@ -147,7 +268,17 @@ def main():
     parser.add_argument("--port", type=int, default=8123)
     parser.add_argument("--root", default=default_root)
     parser.add_argument("--self-check", action="store_true", help="check the pages and exit")
+    parser.add_argument("--port-file", help="write the port listened on to this file")
+    parser.add_argument("--script", help="JSON answers by path (scripted mode)")
+    parser.add_argument("--log", help="append every request to this file")
+    parser.add_argument("--exit-after", type=float, default=0, help="end after this many seconds")
+    parser.add_argument("--detach", action="store_true", help="standard streams to /dev/null")
     args = parser.parse_args()
+
+    if args.detach:
+        null = os.open(os.devnull, os.O_RDWR)
+        for fd in (0, 1, 2):
+            os.dup2(null, fd)
 
     if not os.path.isdir(args.root):
         sys.stderr.write("site: no folder %s\n" % args.root)
@@ -155,10 +286,19 @@ def main():
     if args.self_check:
         return self_check(args.root)
     try:
-        server = make_server(args.port, args.root)
+        server = make_server(args.port, args.root, script=args.script, request_log=args.log)
     except OSError as error:
         sys.stderr.write("site: cannot listen on 127.0.0.1:%d: %s\n" % (args.port, error))
         return 1
+    if args.port_file:
+        # Written whole under another name first: a reader never sees half a number.
+        with open(args.port_file + ".new", "w") as f:
+            f.write(str(server.server_address[1]))
+        os.replace(args.port_file + ".new", args.port_file)
+    if args.exit_after:
+        timer = threading.Timer(args.exit_after, server.shutdown)
+        timer.daemon = True
+        timer.start()
     try:
         server.serve_forever()
     except KeyboardInterrupt:

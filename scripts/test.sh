@@ -25,6 +25,11 @@ if [ "$SPRUCE_ARCH" != i686 ]; then
   quietly "$BUILD/$SPRUCE_ARCH-build.log" configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH"
 fi
 
+echo "== release package"
+quietly "$BUILD/release-pack.log" cpack --config "$BUILD/i686/CPackConfig.cmake" -B "$BUILD"
+rm -rf "$BUILD/_CPack_Packages"
+package="$BUILD/Spruce-$(cat "$BUILD/i686/package/version.dat").zip"
+
 echo "== native tests"
 native_ok=0
 ctest --test-dir "$BUILD/native" -j2 --output-on-failure >"$BUILD/native-tests.log" 2>&1 || native_ok=1
@@ -37,6 +42,15 @@ SPRUCE_OWN_DISPLAY=1 wine_session_start "$session"
 trap wine_session_stop EXIT
 export SPRUCE_ARTIFACTS="$BUILD/artifacts"
 mkdir -p "$SPRUCE_ARTIFACTS"
+
+# The package is checked here; where 32-bit programs run it is also unpacked
+# into a new folder of the prefix, which a Windows test starts it from.
+if [ "$SPRUCE_ARCH" = i686 ]; then
+  python3 "$ROOT/tests/release/unpack_release.py" "$package" "$WINEPREFIX/drive_c/SpruceRelease"
+  export SPRUCE_RELEASE_FOLDER='C:\SpruceRelease'
+else
+  python3 "$ROOT/tests/release/unpack_release.py" "$package"
+fi
 
 echo "== Windows tests under Wine ($SPRUCE_ARCH)"
 win_ok=0

@@ -1,4 +1,7 @@
 #include "app/tools.h"
+#include "startup/startup_prog_dlg.h"
 
-// Not built yet: the button does nothing.
-void OpenStartupPrograms(HWND) {}
+void OpenStartupPrograms(HWND owner) {
+  CStartProgDlg dialog;
+  dialog.DoModal(owner);
+}

@@ -1,5 +1,13 @@
 #include "app/tools.h"
+#include "sysinfo/sysinfo_dlg.h"
+#include "sysinfo/usage_time_dlg.h"
 
-// Not built yet: the button does nothing.
-void OpenSystemInfo(HWND) {}
-void OpenUsageTime(HWND) {}
+void OpenSystemInfo(HWND owner) {
+  CSysInfoDlg dialog;
+  dialog.DoModal(owner);
+}
+
+void OpenUsageTime(HWND owner) {
+  CMyUseTimeDlg dialog;
+  dialog.DoModal(owner);
+}

@@ -281,4 +281,97 @@ bool SaveScreenshot(HWND window, const std::string& path) {
   return std::fclose(f) == 0;
 }
 
+// --- Privacy cleaner and forced delete ---
+
+namespace {
+
+// The file-name box of the system's open-file dialog: a combo box in the
+// Explorer-style dialog, an edit box in the older one.
+constexpr int kFileNameCombo = 0x47C;  // cmb13
+constexpr int kFileNameEdit = 0x480;   // edt1
+
+struct OpenDialogSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindOpenDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<OpenDialogSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if ((search->pid == 0 || pid == search->pid) && IsWindowVisible(window) &&
+      std::string(cls) == "#32770" &&
+      (GetDlgItem(window, kFileNameCombo) || GetDlgItem(window, kFileNameEdit))) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+bool AnswerOpenFileDialog(DWORD pid, const std::string& path, DWORD timeoutMs) {
+  OpenDialogSearch search{pid, nullptr};
+  if (!WaitUntil(
+          [&] {
+            EnumWindows(&FindOpenDialog, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+          },
+          timeoutMs))
+    return false;
+  HWND dialog = search.found;
+  const int button = path.empty() ? IDCANCEL : IDOK;
+  if (!path.empty()) {
+    HWND name = GetDlgItem(dialog, kFileNameCombo);
+    if (!name) name = GetDlgItem(dialog, kFileNameEdit);
+    // WM_SETTEXT is marshalled across processes by the system.
+    SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
+                        SMTO_ABORTIFHUNG, 10000, nullptr);
+  }
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  return WaitForWindowGone(dialog, timeoutMs);
+}
+
+}  // namespace driver
+
+// --- Disk health -------------------------------------------------------------
+namespace driver {
+
+std::vector<std::string> ComboItems(HWND dialog, int id) {
+  // CB_GETLBTEXT is marshalled across processes by the system. Wine cuts the
+  // text of the ANSI form to its first character there, so the text is asked
+  // for in UTF-16 and turned into the ANSI code page here.
+  HWND combo = GetDlgItem(dialog, id);
+  std::vector<std::string> items;
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 10000, &count)) return items;
+  for (int i = 0; i < static_cast<int>(count); ++i) {
+    wchar_t wide[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 10000, &length);
+    if (length < sizeof wide / sizeof wide[0])
+      SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG,
+                          10000, nullptr);
+    char text[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    items.push_back(text);
+  }
+  return items;
+}
+
+int ComboSelection(HWND dialog, int id) {
+  DWORD_PTR item = static_cast<DWORD_PTR>(CB_ERR);
+  SendMessageTimeoutA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 10000, &item);
+  return static_cast<int>(static_cast<LRESULT>(item));
+}
+
+void SelectComboItem(HWND dialog, int id, int index) {
+  HWND combo = GetDlgItem(dialog, id);
+  SendMessageTimeoutA(combo, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
 }  // namespace driver

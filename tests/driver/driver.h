@@ -66,4 +66,25 @@ bool AnswerMessageBox(const MessageBoxInfo& box, int buttonId);
 // Saves the window's screen area as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string& path);
 
+// --- Privacy cleaner and forced delete ---
+
+// Waits for the system's open-file dialog of process pid (any process when
+// 0), types path into its file-name box and presses Open; an empty path
+// presses Cancel. False when no open-file dialog came or it did not close.
+bool AnswerOpenFileDialog(DWORD pid, const std::string& path, DWORD timeoutMs = 60000);
+
+}  // namespace driver
+
+// --- Disk health -------------------------------------------------------------
+namespace driver {
+
+// The texts of the items of combo box id, in order.
+std::vector<std::string> ComboItems(HWND dialog, int id);
+// The index of the selected item of combo box id, or -1.
+int ComboSelection(HWND dialog, int id);
+// Selects item index of combo box id and tells the dialog, as a user's pick
+// does (the notification is posted, so what the dialog does then does not
+// block the driver).
+void SelectComboItem(HWND dialog, int id, int index);
+
 }  // namespace driver

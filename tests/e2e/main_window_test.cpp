@@ -53,7 +53,7 @@ TEST(MainWindow, ShowsVersionPreviousRunAndRepairsHelpCenter) {
   ClientToScreen(main, &origin);
   EXPECT_EQ(button.left - origin.x, 25);
   EXPECT_EQ(button.top - origin.y, 55);
-  e2e::KeepScreenshot(main, "main-window");
+  e2e::KeepScreenshot(main, "readme-main-window");
   ASSERT_TRUE(e2e::CloseSpruce(first, main));
 
   char windows[MAX_PATH];

@@ -60,7 +60,7 @@ TEST(RegistryEndToEnd, FindsDeletesBacksUpAndRestoresAnOrphanedPath) {
   EXPECT_EQ(rows[ours].cells[4], dead);
   for (size_t i = 0; i < rows.size(); ++i)
     if (static_cast<int>(i) != ours) driver::SetRowChecked(list, static_cast<int>(i), false);
-  e2e::KeepScreenshot(dialog, "registry-optimizer");
+  e2e::KeepScreenshot(dialog, "readme-registry-optimizer");
 
   driver::Click(dialog, IDC_DELETE);
   ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kOptimizer, box, 60000));
@@ -79,7 +79,7 @@ TEST(RegistryEndToEnd, FindsDeletesBacksUpAndRestoresAnOrphanedPath) {
   ASSERT_EQ(backups.size(), 1u);
   EXPECT_NE(backups[0].cells[1].find(".reg"), std::string::npos);
   driver::SetRowChecked(files, 0, true);
-  e2e::KeepScreenshot(restore, "registry-restore");
+  e2e::KeepScreenshot(restore, "readme-registry-restore");
   driver::Click(restore, IDC_RESTORE);
   ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kRestore, box, 30000));
   EXPECT_EQ(box.text, "복원이 완료되었습니다.");

@@ -1,5 +1,7 @@
 #include "tests/support/recorder.h"
 
+#include <commctrl.h>
+
 #include "framework/msgbox.h"
 
 namespace testing_support {
@@ -56,6 +58,21 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 void PumpFor(DWORD ms) {
   DWORD start = GetTickCount();
   PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
+}
+
+// Startup programs (and any report list).
+std::vector<ListColumn> ListColumns(HWND list) {
+  std::vector<ListColumn> columns;
+  for (int c = 0;; ++c) {
+    char text[256] = {};
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = text;
+    column.cchTextMax = sizeof text;
+    if (!SendMessageA(list, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column))) break;
+    columns.push_back({text, column.cx});
+  }
+  return columns;
 }
 
 }  // namespace testing_support

@@ -42,4 +42,13 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 60000);
 // Dispatches what is pending for about ms milliseconds.
 void PumpFor(DWORD ms);
 
+// Startup programs (and any report list): the header text and pixel width
+// of every column of a list view of this process, in column order.
+struct ListColumn {
+  std::string header;
+  int width;
+  bool operator==(const ListColumn& o) const { return header == o.header && width == o.width; }
+};
+std::vector<ListColumn> ListColumns(HWND list);
+
 }  // namespace testing_support

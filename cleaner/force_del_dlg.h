@@ -1,0 +1,36 @@
+// Forced delete ("파일 강제삭제", template 117): the user collects files in
+// a list and deletes the ticked ones through the "Delete" export of
+// "ForceDel.dll" beside the program, which frees files other programs hold
+// open. The library is loaded for each deletion and unloaded after it.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "framework/dialog.h"
+#include "framework/raii.h"
+
+class CForceDelDlg : public fw::Dialog {
+ public:
+  static constexpr const char* kTitle = "파일 강제삭제";
+
+  CForceDelDlg();
+
+  // Appends a ticked row for path, as choosing a file does.
+  void AddFile(const std::string& path);
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
+  // The Enter key does nothing.
+  void OnOK() override {}
+
+ private:
+  void OnChooseFile();
+  void OnDelete();
+  void OnExit();
+
+  static const fw::MessageEntry<CForceDelDlg> kMessages[];
+
+  fw::Font boldFont_;
+};

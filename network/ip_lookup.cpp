@@ -1,0 +1,150 @@
+#include "network/ip_lookup.h"
+
+#include <winsock2.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+
+#include "framework/msgbox.h"
+#include "framework/raii.h"
+#include "framework/wait.h"
+#include "framework/worker.h"
+#include "network/ip_text.h"
+
+namespace {
+
+// The echo page holds one address; a page larger than this is not it.
+constexpr size_t kPageLimit = 4096;
+
+// The transfer's state, shared by the fetch thread and the caller, which may
+// stop waiting before the thread ends.
+struct Transfer {
+  std::string url;
+  DWORD timeoutMs = 0;
+  std::mutex lock;
+  enum Phase { kOpening, kReading, kDone } phase = kOpening;
+  bool opened = false;
+  bool failed = false;
+  std::string page;
+};
+
+class InternetHandle {
+ public:
+  explicit InternetHandle(HINTERNET h) : h_(h) {}
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  ~InternetHandle() { if (h_) InternetCloseHandle(h_); }
+  HINTERNET Get() const { return h_; }
+
+ private:
+  HINTERNET h_;
+};
+
+void SetTimeouts(HINTERNET session, DWORD ms) {
+  // Honoured by the system's WinINet; Wine's ignores them, hence the
+  // caller's own deadline.
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                       INTERNET_OPTION_SEND_TIMEOUT})
+    InternetSetOptionA(session, option, &ms, sizeof ms);
+}
+
+bool StatusIsOk(HINTERNET page) {
+  DWORD status = 0, size = sizeof status;
+  return HttpQueryInfoA(page, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr) &&
+         status == HTTP_STATUS_OK;
+}
+
+void RunTransfer(Transfer& t) {
+  InternetHandle session(
+      InternetOpenA(fw::kAppTitle, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session.Get()) {
+    std::lock_guard<std::mutex> guard(t.lock);
+    t.failed = true;
+    return;
+  }
+  SetTimeouts(session.Get(), t.timeoutMs);
+  const DWORD flags = INTERNET_FLAG_TRANSFER_ASCII | INTERNET_FLAG_RELOAD |
+                      INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
+  InternetHandle page(InternetOpenUrlA(session.Get(), t.url.c_str(), nullptr, 0, flags, 1));
+  if (!page.Get() || !StatusIsOk(page.Get())) return;
+  {
+    std::lock_guard<std::mutex> guard(t.lock);
+    t.opened = true;
+    t.phase = Transfer::kReading;
+  }
+  char buffer[512];
+  size_t total = 0;
+  while (total < kPageLimit) {
+    DWORD want = static_cast<DWORD>(std::min(sizeof buffer, kPageLimit - total));
+    DWORD got = 0;
+    if (!InternetReadFile(page.Get(), buffer, want, &got)) {
+      std::lock_guard<std::mutex> guard(t.lock);
+      t.failed = true;
+      return;
+    }
+    if (got == 0) return;
+    total += got;
+    std::lock_guard<std::mutex> guard(t.lock);
+    t.page.append(buffer, got);
+  }
+}
+
+DWORD WINAPI TransferThread(void* argument) {
+  std::unique_ptr<std::shared_ptr<Transfer>> owner(static_cast<std::shared_ptr<Transfer>*>(argument));
+  Transfer& t = **owner;
+  RunTransfer(t);
+  std::lock_guard<std::mutex> guard(t.lock);
+  t.phase = Transfer::kDone;
+  return 0;
+}
+
+}  // namespace
+
+std::string GetLocalIpAddress() {
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 0), &data) != 0) return std::string();
+  std::string address;
+  char name[255 + 1] = {};
+  if (gethostname(name, 255) == 0) {
+    const hostent* host = gethostbyname(name);
+    if (host && host->h_addrtype == AF_INET && host->h_addr_list[0]) {
+      in_addr first;
+      memcpy(&first, host->h_addr_list[0], sizeof first);
+      address = inet_ntoa(first);
+    }
+  }
+  WSACleanup();
+  return address;
+}
+
+PublicAddressFetch FetchPublicAddress(const std::string& url, DWORD deadlineMs) {
+  auto transfer = std::make_shared<Transfer>();
+  transfer->url = url;
+  transfer->timeoutMs = deadlineMs;
+  auto* argument = new std::shared_ptr<Transfer>(transfer);
+  fw::UniqueHandle thread =
+      fw::StartWorkerThread(&TransferThread, argument, THREAD_PRIORITY_NORMAL);
+  PublicAddressFetch result;
+  if (!thread.Valid()) {
+    delete argument;
+    result.failed = true;
+    return result;
+  }
+  const DWORD start = GetTickCount();
+  fw::WaitWhilePumping([&] {
+    return WaitForSingleObject(thread.Get(), 0) != WAIT_TIMEOUT ||
+           GetTickCount() - start >= deadlineMs;
+  });
+  std::lock_guard<std::mutex> guard(transfer->lock);
+  if (!transfer->opened) {
+    // Not opened, or still waiting for the answer: there is no page.
+    result.failed = transfer->failed;
+    return result;
+  }
+  result.failed = transfer->failed || transfer->phase != Transfer::kDone;
+  result.address = KeepAddressCharacters(transfer->page);
+  return result;
+}

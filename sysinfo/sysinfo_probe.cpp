@@ -1,0 +1,17 @@
+// Prints what the system-information probes report under the Windows version
+// Wine gives this program: the line ("9x" or "nt"), the processor text, and
+// the memory figures.
+#include <cstdio>
+
+#include "sysinfo/system_figures.h"
+#include "sysinfo/system_probe.h"
+
+int main() {
+  const bool windows9x = IsWindows9xLine();
+  std::printf("%s\n%s\n", windows9x ? "9x" : "nt", ProcessorText(windows9x).c_str());
+  MemoryStatus m;
+  if (QueryMemoryStatus(windows9x, m))
+    std::printf("%s\n%s\n", MemoryFigureText(m.totalPhysical).c_str(),
+                VirtualMemoryFigureText(m.totalVirtual).c_str());
+  return 0;
+}

@@ -1,0 +1,200 @@
+#include "upgrade/upgrade_checker.h"
+
+#include <new>
+#include <vector>
+
+#include "framework/msgbox.h"
+#include "framework/raii.h"
+
+namespace {
+
+template <class T>
+bool Resolve(HMODULE library, const char* name, T& function) {
+  function = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+  return function != nullptr;
+}
+
+}  // namespace
+
+CUpgradeChecker::CUpgradeChecker() {
+  library_ = LoadLibraryA("WinInet.Dll");
+  if (!library_) {
+    unusable_ = true;
+    ShowError("WinInet.Dll을 불러올 수 없습니다. 반드시 IE 4.0이상이 설치되어야 합니다.");
+    return;
+  }
+  bool all = Resolve(library_, "InternetGetConnectedState", getConnectedState_);
+  all = Resolve(library_, "InternetAutodial", autodial_) && all;
+  all = Resolve(library_, "InternetOpenA", open_) && all;
+  all = Resolve(library_, "InternetCloseHandle", calls_.closeHandle) && all;
+  all = Resolve(library_, "InternetOpenUrlA", calls_.openUrl) && all;
+  all = Resolve(library_, "InternetReadFile", calls_.readFile) && all;
+  all = Resolve(library_, "InternetAutodialHangup", hangup_) && all;
+  all = Resolve(library_, "HttpQueryInfoA", calls_.queryInfo) && all;
+  Resolve(library_, "InternetSetOptionA", setOption_);  // without it the defaults stand
+  if (!all) {
+    unusable_ = true;
+    ShowError("WinInet.Dll을 불러올 수 없습니다. 반드시 IE 4.0이상 설치되어 있어야 합니다.");
+  }
+}
+
+CUpgradeChecker::~CUpgradeChecker() {
+  Disconnect();
+  DeleteTempFile();
+  // Downloads still running past their time limit hold the library themselves.
+  if (library_) FreeLibrary(library_);
+}
+
+void CUpgradeChecker::ShowError(const std::string& text) {
+  fw::ShowMessageBox(nullptr, text, kTitle, MB_OK | MB_ICONERROR);
+}
+
+void CUpgradeChecker::SetTimeLimits(DWORD versionFileDeadlineMs, DWORD stallLimitMs) {
+  versionFileDeadlineMs_ = versionFileDeadlineMs;
+  stallLimitMs_ = stallLimitMs;
+}
+
+bool CUpgradeChecker::CheckVersion(const char* agent, const std::string& baseUrl,
+                                   const char* versionFile, const std::string& installed,
+                                   bool silent) {
+  if (unusable_) {
+    if (!silent) ShowError("자동업그레이드를 사용하기 위해서는 IE 4.0이상버전이 설치되어 있어야 합니다.");
+    return false;
+  }
+  installed_.version = installed;
+  if (!Connect(agent)) return false;
+  if (!DownloadFile(baseUrl, versionFile)) {
+    // An error page or a broken transfer is not "no newer version".
+    if (!silent && lastResult_ != upgrade::DownloadResult::kNoMemory)
+      ShowError("서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.");
+    return false;
+  }
+  const bool read = ParseVersionFile(tempPath_);
+  // The copy has served its purpose; left behind, the "Spr" names would run
+  // out after 65,535 checks.
+  DeleteTempFile();
+  if (!read) return false;
+  if (!server_.hasVersion || server_.version.empty()) {
+    // A page that is not a version file (a portal's login page, say).
+    if (!silent) ShowError("서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.");
+    return false;
+  }
+  if (IsNewerVersion(installed_.version, server_.version)) return true;
+  if (!silent) ShowError("최신버전이므로 업그레이드 할 필요가 없습니다.");
+  return false;
+}
+
+bool CUpgradeChecker::Connect(const char* agent) {
+  if (unusable_) return false;
+  if (internet_) return true;
+  DWORD flags = 0;
+  if (!getConnectedState_(&flags, 0)) {
+    if (!autodial_(0, nullptr)) {
+      ShowError("인터넷에 연결되어 있지 않습니다.");
+      return false;
+    }
+    dialled_ = true;
+  }
+  internet_ = open_(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (!internet_) {
+    ShowError("인터넷에 연결되어 있지 않습니다.");
+    return false;
+  }
+  if (setOption_) {
+    // Honoured on Windows; Wine ignores them, which the downloads' own time
+    // limits make up for.
+    DWORD timeout = stallLimitMs_;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_SEND_TIMEOUT})
+      setOption_(internet_, option, &timeout, sizeof timeout);  // a refusal leaves the default
+  }
+  return true;
+}
+
+void CUpgradeChecker::Disconnect() {
+  if (internet_) {
+    calls_.closeHandle(internet_);
+    internet_ = nullptr;
+  }
+  if (dialled_) {
+    hangup_(0);
+    dialled_ = false;
+  }
+}
+
+bool CUpgradeChecker::DownloadFile(const std::string& baseUrl, const std::string& fileName) {
+  upgrade::DownloadLimits limits;
+  // One byte over the limit is enough to refuse the file as too big.
+  limits.readLimit = kMaxVersionFileSize + 1;
+  limits.longerFails = false;
+  limits.deadlineMs = versionFileDeadlineMs_;
+  limits.stallMs = stallLimitMs_;
+  return Download(baseUrl, fileName, limits);
+}
+
+bool CUpgradeChecker::DownloadProgramFile(const std::string& baseUrl, const std::string& fileName,
+                                          uint32_t listedSize) {
+  upgrade::DownloadLimits limits;
+  limits.readLimit = listedSize > 0 ? listedSize : kUnlistedSizeLimit;
+  limits.expectedSize = listedSize;
+  limits.emptyFails = true;
+  limits.stallMs = stallLimitMs_;
+  return Download(baseUrl, fileName, limits);
+}
+
+bool CUpgradeChecker::Download(const std::string& baseUrl, const std::string& fileName,
+                               const upgrade::DownloadLimits& limits) {
+  // A previous download's file still at its path was not wanted.
+  DeleteTempFile();
+  lastResult_ = upgrade::DownloadResult::kOpenFailed;
+  if (unusable_ || !internet_) return false;
+  std::string url;
+  try {
+    url = baseUrl + "/" + fileName;
+  } catch (const std::bad_alloc&) {
+    ShowError("메모리 할당 오류");
+    lastResult_ = upgrade::DownloadResult::kNoMemory;
+    return false;
+  }
+  lastResult_ = upgrade::RunDownload(calls_, internet_, url, limits, tempPath_,
+                                     [&](uint32_t bytes) { OnFileChunk(fileName, bytes); });
+  if (lastResult_ != upgrade::DownloadResult::kOk) return false;
+  OnFileChunk(fileName, 0);
+  return true;
+}
+
+bool CUpgradeChecker::ParseVersionFile(const std::string& path) {
+  fw::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) {
+    ShowError("서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.");
+    return false;
+  }
+  DWORD high = 0;
+  const DWORD size = GetFileSize(file.Get(), &high);
+  if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    ShowError("다운받은 업그레이드 버전파일을 읽을 수 없습니다.");
+    return false;
+  }
+  if (high != 0 || size > kMaxVersionFileSize) {
+    ShowError("버전파일이 너무 큽니다.");
+    return false;
+  }
+  // One byte more than the largest file, so the text always ends in a NUL;
+  // like the C string it is read as, the text ends at the first NUL.
+  std::vector<char> buffer(kMaxVersionFileSize + 1, '\0');
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), buffer.data(), size, &read, nullptr) || read != size) {
+    ShowError("다운받은 업그레이드 버전파일을 읽을 수 없습니다.");
+    return false;
+  }
+  server_ = VersionInfo();
+  ParseVersionText(std::string(buffer.data()), server_);
+  return true;
+}
+
+void CUpgradeChecker::DeleteTempFile() {
+  if (tempPath_.empty()) return;
+  DeleteFileA(tempPath_.c_str());  // already moved away by the caller, or gone: nothing to do
+  tempPath_.clear();
+}
