@@ -1,7 +1,6 @@
 #include "cleaner/disk_clean_dlg.h"
 
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <cstdio>
 
@@ -12,6 +11,7 @@
 #include "framework/controls.h"
 #include "framework/font.h"
 #include "framework/msgbox.h"
+#include "framework/shell.h"
 #include "framework/wait.h"
 #include "framework/worker.h"
 #include "resources/resource.h"
@@ -82,7 +82,8 @@ void DiskScanThread::RequestStop() {
 
 void DiskScanThread::DoWork() {
   auto* dialog = static_cast<CDiskCleanDlg*>(owner);
-  const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  // CoInitialize: Windows 95 has no CoInitializeEx (an apartment thread either way).
+  const bool com = SUCCEEDED(CoInitialize(nullptr));
 
   feed_.reset(new fw::UiFeed(dialog->Hwnd()));
   scanner_.reset(new DialogJunkScanner(*dialog, *feed_));
@@ -381,7 +382,7 @@ void CDiskCleanDlg::RunDeletion() {
       const char root[] = {row.path[0], ':', '\\', '\0'};
       // Emptying may fail (nothing to empty, drive gone); the line is
       // written all the same, as the row is removed all the same.
-      SHEmptyRecycleBinA(nullptr, root, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+      fw::EmptyRecycleBin(root);
       if (record)
         std::fputs(diskclean::RecycleBinLine(row.path, row.name, row.size).c_str(), record);
     }

@@ -224,8 +224,9 @@ TEST_F(HistoryDialogTest, ADoubleClickStartsOneRun) {
                reinterpret_cast<LPARAM>(dialog_.Item(IDC_DELETE)));
   ASSERT_TRUE(PumpUntil([&] { return boxes_.Count() == 2 && !dialog_.IsWorking(); }));
   PumpFor(100);
-  // One worker: it reached its first step once, and set the last position once.
-  EXPECT_EQ(log_.Matching("clear 1021").size(), 1u);
+  // One worker: it set the last position once, and reached its first step at
+  // most once (the second click's stop may come before that step).
+  EXPECT_LE(log_.Matching("clear 1021").size(), 1u);
   EXPECT_EQ(log_.Matching("pos 11").size(), 1u);
   EXPECT_EQ(boxes_.Count(), 2u);
   EXPECT_EQ(boxes_.LastText(), "중지 되었습니다.");

@@ -1,6 +1,5 @@
 #include "cleaner/junk_scanner.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -8,35 +7,7 @@
 
 #include "cleaner/safe_files.h"
 #include "framework/raii.h"
-
-namespace {
-
-// The shell's recycle-bin query block: a 32-bit size, then the 64-bit total
-// size and item count. The 32-bit shell packs it to 20 bytes; the 64-bit
-// shell (Windows and Wine alike) aligns the 64-bit fields, 24 bytes. Reading
-// it byte-packed on a 64-bit shell would take the size's upper half for the
-// item count, so the packing follows the target.
-#if defined(_WIN64)
-#pragma pack(push, 8)
-#else
-#pragma pack(push, 1)
-#endif
-struct RecycleBinQuery {
-  DWORD size;
-  uint64_t totalSize;
-  uint64_t itemCount;
-};
-#pragma pack(pop)
-static_assert(sizeof(RecycleBinQuery) == (sizeof(void*) == 8 ? 24 : 20),
-              "the recycle-bin query block has the shell's layout");
-
-std::string FolderOf(int csidl) {
-  char path[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();
-  return path;
-}
-
-}  // namespace
+#include "framework/shell.h"
 
 int JunkScanner::ScanAll() {
   ScanRecycleBins();
@@ -58,7 +29,7 @@ std::vector<std::string> JunkScanner::JunkFolders() {
   if (t > 0 && t < MAX_PATH) folders.push_back(LongPathOf(path));
 
   for (int csidl : {CSIDL_INTERNET_CACHE, CSIDL_COOKIES}) {
-    std::string folder = FolderOf(csidl);
+    std::string folder = fw::SpecialFolderPath(csidl);
     if (!folder.empty()) folders.push_back(folder);
   }
   // A folder the user pointed at a drive root, the Windows folder or the
@@ -76,15 +47,14 @@ void JunkScanner::ScanRecycleBins() {
     if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
     const char upper = static_cast<char>(letter - 'a' + 'A');
     const char drive[] = {upper, ':', '\0'};
-    RecycleBinQuery query = {};
-    query.size = sizeof query;
-    if (FAILED(SHQueryRecycleBinA(drive, reinterpret_cast<SHQUERYRBINFO*>(&query)))) return;
-    if (query.itemCount == 0) continue;
+    uint64_t size = 0, items = 0;
+    if (!fw::QueryRecycleBin(drive, size, items)) return;
+    if (items == 0) continue;
     char path[64], name[32];
     std::snprintf(path, sizeof path, "%c 드라이브 휴지통", upper);
     std::snprintf(name, sizeof name, "%d 개",
-                  static_cast<int>(static_cast<uint32_t>(query.itemCount)));
-    Report(JunkItem{JunkItem::kRecycleBin, path, name, query.totalSize});
+                  static_cast<int>(static_cast<uint32_t>(items)));
+    Report(JunkItem{JunkItem::kRecycleBin, path, name, size});
   }
 }
 

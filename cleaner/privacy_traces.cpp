@@ -13,6 +13,7 @@
 #include "cleaner/folder_tree.h"
 #include "cleaner/safe_files.h"
 #include "framework/raii.h"
+#include "framework/shell.h"
 
 namespace {
 
@@ -161,8 +162,8 @@ bool DeleteUrlCacheEntries(UrlCacheKind kind) {
 }
 
 std::string CleanableSpecialFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();
+  const std::string path = fw::SpecialFolderPath(csidl);
+  if (path.empty()) return path;
   // A shell folder the user pointed at the profile, a root or the Windows
   // folder is treated as unknown: emptying it would delete the user's files.
   if (IsGuardedCleanupFolder(path)) return std::string();

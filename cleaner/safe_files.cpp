@@ -4,14 +4,9 @@
 
 #include "cleaner/folder_guard.h"
 #include "framework/raii.h"
+#include "framework/shell.h"
 
 namespace {
-
-std::string SpecialFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();
-  return path;
-}
 
 std::wstring Wide(const std::string& text) {
   std::wstring wide(text.size() + 1, L'\0');
@@ -64,7 +59,7 @@ std::vector<std::string> ProtectedFolders() {
   DWORD e = GetEnvironmentVariableA("USERPROFILE", path, MAX_PATH);
   if (e > 0 && e < MAX_PATH) folders.push_back(path);
   for (int csidl : {CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL}) {
-    std::string folder = SpecialFolder(csidl);
+    std::string folder = fw::SpecialFolderPath(csidl);
     if (!folder.empty()) folders.push_back(folder);
   }
   const size_t given = folders.size();

@@ -24,7 +24,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${readme_source})
 # What a user gets, by name: other programs and DLLs of the build (test
 # helpers among them) stay out.
 set(shipped)
-foreach(name Spruce SpruceUp ForceDel)
+foreach(name ${SPRUCE_SHIPPED_NAMES})
   if(TARGET ${name})
     list(APPEND shipped ${name})
     install(TARGETS ${name} RUNTIME DESTINATION .)

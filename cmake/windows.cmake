@@ -1,5 +1,12 @@
 # The Windows programs and their GoogleTest programs, run under Wine by CTest.
+# The shipping build (SPRUCE_THREADS win32) makes only what a user gets.
 enable_language(RC)
+set(SPRUCE_SHIPPED_NAMES Spruce SpruceUp ForceDel)
+if(SPRUCE_THREADS STREQUAL "win32")
+  set(shipping_build ON)
+else()
+  set(shipping_build OFF)
+endif()
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 # UTF-8 sources, CP949 literals for the ANSI APIs; static, warnings on.
@@ -16,7 +23,7 @@ add_library(spruce_core STATIC ${pure_sources} ${win_sources})
 target_include_directories(spruce_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(spruce_core PUBLIC
   comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32 gdi32 user32
-  ws2_32 wininet winmm version)
+  wsock32 wininet winmm version)
 
 set(SPRUCE_RC ${CMAKE_SOURCE_DIR}/resources/spruce.rc)
 # windres gives CMake no list of what a script includes, so a changed dialog
@@ -40,21 +47,31 @@ add_executable(Spruce WIN32 ${CMAKE_SOURCE_DIR}/app/winmain.cpp ${SPRUCE_RC})
 target_link_libraries(Spruce PRIVATE spruce_core)
 set_target_properties(Spruce PROPERTIES OUTPUT_NAME Spruce RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# The other shipped programs (SpruceUp.exe) and DLLs (ForceDel.dll).
+# The other programs (SpruceUp.exe, the demo build) and DLLs (ForceDel.dll,
+# test helpers).
 get_property(programs GLOBAL PROPERTY SPRUCE_PROGRAMS)
+get_property(dlls GLOBAL PROPERTY SPRUCE_DLLS)
+if(shipping_build)
+  list(FILTER programs INCLUDE REGEX "^(SpruceUp)$")
+  list(FILTER dlls INCLUDE REGEX "^(ForceDel)$")
+endif()
 foreach(prog ${programs})
   get_property(files GLOBAL PROPERTY SPRUCE_PROGRAM_${prog})
   add_executable(${prog} WIN32 ${files})
   target_link_libraries(${prog} PRIVATE spruce_core)
   set_target_properties(${prog} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endforeach()
-get_property(dlls GLOBAL PROPERTY SPRUCE_DLLS)
 foreach(dll ${dlls})
   get_property(files GLOBAL PROPERTY SPRUCE_DLL_${dll})
   add_library(${dll} SHARED ${files})
   target_include_directories(${dll} PRIVATE ${CMAKE_SOURCE_DIR})
   set_target_properties(${dll} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endforeach()
+
+include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
+if(shipping_build)
+  return()
+endif()
 
 # GoogleTest, cross-built from the machine's sources.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
@@ -98,4 +115,3 @@ foreach(prog ${extra})
   endforeach()
 endforeach()
 
-include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)

@@ -4,6 +4,17 @@
 
 namespace fw {
 namespace {
+
+// The top-level window that holds window (GetAncestor with GA_ROOT, which
+// Windows 95 and NT 4.0 lack).
+HWND TopLevelOf(HWND window) {
+  while (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) {
+    HWND parent = GetParent(window);
+    if (!parent) break;
+    window = parent;
+  }
+  return window;
+}
 Application* g_current = nullptr;
 }
 
@@ -28,7 +39,7 @@ int Application::Run(HINSTANCE instance) {
 bool Application::PumpMessage() {
   MSG msg;
   if (!GetMessageA(&msg, nullptr, 0, 0)) return false;
-  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  HWND root = msg.hwnd ? TopLevelOf(msg.hwnd) : nullptr;
   if (root && IsDialogMessageA(root, &msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);

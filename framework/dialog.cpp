@@ -8,6 +8,7 @@
 #include "framework/msgbox.h"
 #include "framework/object.h"
 #include "framework/subclass.h"
+#include "framework/sync.h"
 #include "framework/ui_feed.h"
 
 namespace fw {
@@ -17,14 +18,16 @@ namespace {
 constexpr UINT_PTR kEndWakeTimer = 0x5E1D;
 constexpr UINT kEndWakeInterval = 20;
 
-// Modal dialogs of this thread that have ended and whose loops have not
-// returned yet.
-thread_local std::vector<HWND> t_endedModal;
+// Modal dialogs that have ended and whose loops have not returned yet, of
+// every thread (each window knows its thread).
+CriticalSection g_endedLock;
+std::vector<HWND> g_endedModal;
 
 void ForgetGoneDialogs() {
-  t_endedModal.erase(std::remove_if(t_endedModal.begin(), t_endedModal.end(),
+  ScopedLock guard(g_endedLock);
+  g_endedModal.erase(std::remove_if(g_endedModal.begin(), g_endedModal.end(),
                                     [](HWND h) { return !IsWindow(h); }),
-                     t_endedModal.end());
+                     g_endedModal.end());
 }
 }  // namespace
 
@@ -42,7 +45,9 @@ INT_PTR Dialog::DoModal(HWND parent) {
 
 void Dialog::WakeEndedModalLoops() {
   ForgetGoneDialogs();
-  for (HWND h : t_endedModal) PostMessageA(h, WM_NULL, 0, 0);
+  ScopedLock guard(g_endedLock);
+  for (HWND h : g_endedModal)
+    if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId()) PostMessageA(h, WM_NULL, 0, 0);
 }
 
 bool Dialog::CreateModeless(HWND parent) {
@@ -70,8 +75,11 @@ void Dialog::EndDialog(INT_PTR result) {
   // ahead of anything posted later; and for pumps that are not ours a
   // repeating timer goes on waking the loop until it has returned and the
   // window, timer and all, is gone.
-  if (std::find(t_endedModal.begin(), t_endedModal.end(), hwnd_) == t_endedModal.end())
-    t_endedModal.push_back(hwnd_);
+  {
+    ScopedLock guard(g_endedLock);
+    if (std::find(g_endedModal.begin(), g_endedModal.end(), hwnd_) == g_endedModal.end())
+      g_endedModal.push_back(hwnd_);
+  }
   SetTimer(hwnd_, kEndWakeTimer, kEndWakeInterval, nullptr);
 }
 

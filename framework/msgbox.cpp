@@ -1,13 +1,12 @@
 #include "framework/msgbox.h"
 
-#include <mutex>
-
 #include "framework/object.h"
+#include "framework/sync.h"
 
 namespace fw {
 namespace {
-std::mutex& HookLock() {
-  static std::mutex lock;
+CriticalSection& HookLock() {
+  static CriticalSection lock;
   return lock;
 }
 MessageBoxHook& Hook() {
@@ -19,7 +18,7 @@ MessageBoxHook& Hook() {
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style) {
   MessageBoxHook hook;
   {
-    std::lock_guard<std::mutex> guard(HookLock());
+    ScopedLock guard(HookLock());
     hook = Hook();
   }
   if (hook) return hook(owner, caption, text, style);
@@ -27,7 +26,7 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
 }
 
 void SetMessageBoxHook(MessageBoxHook hook) {
-  std::lock_guard<std::mutex> guard(HookLock());
+  ScopedLock guard(HookLock());
   Hook() = std::move(hook);
 }
 

@@ -1,5 +1,7 @@
 // Base of the owner-drawn controls: attaches an object to an existing window
-// (usually a control of a dialog template) through SetWindowSubclass.
+// (usually a control of a dialog template) through comctl32's SetWindowSubclass
+// where the system has it, else through a chain of window procedures of the
+// framework's own with the same rules (see subclass.cpp).
 #pragma once
 #include <windows.h>
 
@@ -19,6 +21,10 @@ class SubclassedWindow {
   void Unsubclass();
   HWND Hwnd() const { return hwnd_; }
 
+  // Tests set this before the first subclassing of their process to use the
+  // framework's own chain, as on Windows 95 and NT 4.0.
+  static bool& ForceOwnChainForTests();
+
  protected:
   // Every message of the window; call DefaultProc for the original handling.
   virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) { return DefaultProc(msg, wp, lp); }
@@ -27,7 +33,10 @@ class SubclassedWindow {
   LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
 
  private:
+  // WindowProc, and the end of the subclassing at WM_NCDESTROY.
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK Thunk(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK ChainProc(HWND, UINT, WPARAM, LPARAM);
   HWND hwnd_ = nullptr;
 };
 

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
 
 #include "framework/msgbox.h"
 #include "framework/raii.h"
+#include "framework/sync.h"
 #include "framework/wait.h"
 #include "framework/worker.h"
 #include "network/ip_text.h"
@@ -23,7 +23,7 @@ constexpr size_t kPageLimit = 4096;
 struct Transfer {
   std::string url;
   DWORD timeoutMs = 0;
-  std::mutex lock;
+  fw::CriticalSection lock;
   enum Phase { kOpening, kReading, kDone } phase = kOpening;
   bool opened = false;
   bool failed = false;
@@ -61,7 +61,7 @@ void RunTransfer(Transfer& t) {
   InternetHandle session(
       InternetOpenA(fw::kAppTitle, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session.Get()) {
-    std::lock_guard<std::mutex> guard(t.lock);
+    fw::ScopedLock guard(t.lock);
     t.failed = true;
     return;
   }
@@ -71,7 +71,7 @@ void RunTransfer(Transfer& t) {
   InternetHandle page(InternetOpenUrlA(session.Get(), t.url.c_str(), nullptr, 0, flags, 1));
   if (!page.Get() || !StatusIsOk(page.Get())) return;
   {
-    std::lock_guard<std::mutex> guard(t.lock);
+    fw::ScopedLock guard(t.lock);
     t.opened = true;
     t.phase = Transfer::kReading;
   }
@@ -81,13 +81,13 @@ void RunTransfer(Transfer& t) {
     DWORD want = static_cast<DWORD>(std::min(sizeof buffer, kPageLimit - total));
     DWORD got = 0;
     if (!InternetReadFile(page.Get(), buffer, want, &got)) {
-      std::lock_guard<std::mutex> guard(t.lock);
+      fw::ScopedLock guard(t.lock);
       t.failed = true;
       return;
     }
     if (got == 0) return;
     total += got;
-    std::lock_guard<std::mutex> guard(t.lock);
+    fw::ScopedLock guard(t.lock);
     t.page.append(buffer, got);
   }
 }
@@ -96,7 +96,7 @@ DWORD WINAPI TransferThread(void* argument) {
   std::unique_ptr<std::shared_ptr<Transfer>> owner(static_cast<std::shared_ptr<Transfer>*>(argument));
   Transfer& t = **owner;
   RunTransfer(t);
-  std::lock_guard<std::mutex> guard(t.lock);
+  fw::ScopedLock guard(t.lock);
   t.phase = Transfer::kDone;
   return 0;
 }
@@ -138,7 +138,7 @@ PublicAddressFetch FetchPublicAddress(const std::string& url, DWORD deadlineMs) 
     return WaitForSingleObject(thread.Get(), 0) != WAIT_TIMEOUT ||
            GetTickCount() - start >= deadlineMs;
   });
-  std::lock_guard<std::mutex> guard(transfer->lock);
+  fw::ScopedLock guard(transfer->lock);
   if (!transfer->opened) {
     // Not opened, or still waiting for the answer: there is no page.
     result.failed = transfer->failed;

@@ -115,7 +115,7 @@ void RegistryScanThread::DoWork() {
   auto* dialog = static_cast<CRegistryDlg*>(owner);
   RegistryDlgScanner* scanner;
   {
-    std::lock_guard<std::mutex> guard(lock_);
+    fw::ScopedLock guard(lock_);
     scanner_ = std::make_unique<RegistryDlgScanner>(*dialog);
     scanner = scanner_.get();
     // A stop asked for before the scanner existed is not lost.
@@ -126,7 +126,7 @@ void RegistryScanThread::DoWork() {
 }
 
 void RegistryScanThread::RequestStop() {
-  std::lock_guard<std::mutex> guard(lock_);
+  fw::ScopedLock guard(lock_);
   if (scanner_)
     scanner_->RequestStop();
   else
@@ -230,12 +230,12 @@ void CRegistryDlg::EnterIdleFromWorker() {
 }
 
 void CRegistryDlg::StartAnimation() {
-  std::lock_guard<std::mutex> guard(pictureLock_);
+  fw::ScopedLock guard(pictureLock_);
   picture_.Draw();
 }
 
 void CRegistryDlg::StopAnimation() {
-  std::lock_guard<std::mutex> guard(pictureLock_);
+  fw::ScopedLock guard(pictureLock_);
   picture_.Stop();
 }
 

@@ -7,13 +7,13 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/thread.h"
 #include "framework/dialog.h"
 #include "framework/raii.h"
+#include "framework/sync.h"
 #include "framework/ui_feed.h"
 #include "registry/registry_scanner.h"
 #include "widgets/gif_picture.h"
@@ -59,7 +59,7 @@ class RegistryScanThread : public COptimizeThread {
   void RequestStop() override;
 
  private:
-  std::mutex lock_;  // guards scanner_ and stopEarly_ between DoWork and RequestStop
+  fw::CriticalSection lock_;  // guards scanner_ and stopEarly_ between DoWork and RequestStop
   std::unique_ptr<RegistryDlgScanner> scanner_;
   bool stopEarly_ = false;
 };
@@ -139,5 +139,5 @@ class CRegistryDlg : public fw::Dialog {
   std::atomic<int> deleting_{0};
   fw::Font boldFont_;
   CGifPicture picture_;
-  std::mutex pictureLock_;  // Draw and Stop come from three threads
+  fw::CriticalSection pictureLock_;  // Draw and Stop come from three threads
 };

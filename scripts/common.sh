@@ -27,6 +27,16 @@ configure_and_build() {
   ninja -C "$dir" "${@:3}"
 }
 
+# configure_and_build_release DIR [TARGETS...]: the shipped 32-bit programs,
+# with the compilers' Win32 thread model (see cmake/toolchain-mingw.cmake).
+configure_and_build_release() {
+  local dir=$1
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw.cmake" -DSPRUCE_ARCH=i686 \
+    -DSPRUCE_THREADS=win32 >/dev/null
+  ninja -C "$dir" "${@:2}"
+}
+
 # quietly LOG command...: runs the command with its output in LOG, and shows
 # the end of LOG when it fails.
 quietly() {
