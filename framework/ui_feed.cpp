@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/controls.h"
+#include "framework/sync.h"
 
 namespace fw {
 namespace {
@@ -20,44 +21,55 @@ constexpr DWORD kDeliveryBudget = 250;
 // 15-50 ms of window-system round trips under Wine on a busy machine).
 constexpr DWORD kPaintInterval = 200;
 
-// Guards every feed's hand-over point and the list of live feeds. Held only
-// to move batches, never while a control is changed.
+// Guards every feed's hand-over point, the list of live feeds and the table
+// of dialog threads. Held only to move batches, never while a control is
+// changed.
 class FeedLock {
  public:
-  FeedLock() { EnterCriticalSection(&Section()); }
-  ~FeedLock() { LeaveCriticalSection(&Section()); }
-  FeedLock(const FeedLock&) = delete;
-  FeedLock& operator=(const FeedLock&) = delete;
+  FeedLock() : guard_(Section()) {}
 
  private:
-  static CRITICAL_SECTION& Section() {
+  static CriticalSection& Section() {
     // Never deleted: feeds may still be in use while the process ends.
-    static CRITICAL_SECTION* section = [] {
-      auto* s = new CRITICAL_SECTION;
-      InitializeCriticalSection(s);
-      return s;
-    }();
+    static CriticalSection* section = new CriticalSection;
     return *section;
   }
+  ScopedLock guard_;
 };
 
-// Per dialog thread: a delivery is running (a nested one leaves the batches
-// to it, so that they keep their order); the lists whose redraw is
-// suspended and when lists were last repainted; the timer that resumes a
-// delivery cut short or repaints the suspended lists.
-thread_local int t_delivering = 0;
-thread_local std::vector<HWND> t_suspended;
-thread_local DWORD t_lastPaint = 0;
-thread_local UINT_PTR t_timer = 0;
+// What a dialog thread's deliveries keep between them: a delivery is
+// running (a nested one leaves the batches to it, so that they keep their
+// order); the lists whose redraw is suspended and when lists were last
+// repainted; the timer that resumes a delivery cut short or repaints the
+// suspended lists. Only its thread touches it. It is kept in a table, not
+// in thread-local storage, which the shipped programs' runtime does not
+// give on the oldest systems.
+struct DeliveryState {
+  DWORD thread;
+  int delivering;
+  std::vector<HWND> suspended;
+  DWORD lastPaint;
+  UINT_PTR timer;
+};
 
-void ResumeSuspendedLists() {
-  for (HWND list : t_suspended) {
+DeliveryState& ThisThreadsState() {
+  static std::vector<DeliveryState*>* states = new std::vector<DeliveryState*>;
+  const DWORD thread = GetCurrentThreadId();
+  FeedLock lock;
+  for (DeliveryState* state : *states)
+    if (state->thread == thread) return *state;
+  states->push_back(new DeliveryState{thread, 0, {}, 0, 0});
+  return *states->back();
+}
+
+void ResumeSuspendedLists(DeliveryState& state) {
+  for (HWND list : state.suspended) {
     if (!IsWindow(list)) continue;
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
   }
-  t_suspended.clear();
-  t_lastPaint = GetTickCount();
+  state.suspended.clear();
+  state.lastPaint = GetTickCount();
 }
 
 bool OnThreadOf(DWORD thread) { return GetCurrentThreadId() == thread; }
@@ -220,14 +232,16 @@ void UiFeed::Flush() {
 void UiFeed::Deliver() { DeliverForThread(); }
 
 void CALLBACK UiFeed::OnDeliveryTimer(HWND, UINT, UINT_PTR, DWORD) {
-  if (t_timer) KillTimer(nullptr, t_timer);
-  t_timer = 0;
+  DeliveryState& state = ThisThreadsState();
+  if (state.timer) KillTimer(nullptr, state.timer);
+  state.timer = 0;
   DeliverForThread();
 }
 
 void UiFeed::DeliverForThread() {
-  if (t_delivering) return;  // the running delivery takes what is waiting next
-  ++t_delivering;
+  DeliveryState& state = ThisThreadsState();
+  if (state.delivering) return;  // the running delivery takes what is waiting next
+  ++state.delivering;
   const DWORD thread = GetCurrentThreadId();
   const DWORD start = GetTickCount();
   bool flushed = false;
@@ -248,7 +262,7 @@ void UiFeed::DeliverForThread() {
     if (taken.empty()) break;
     for (Taken& t : taken) {
       // Nothing reaches a dialog that is gone (its controls went with it).
-      if (IsWindow(t.dialog)) Apply(t.batch);
+      if (IsWindow(t.dialog)) Apply(t.batch, state.suspended);
     }
     // A flushed batch is delivered whole, with everything before it.
     if (!flushed && GetTickCount() - start >= kDeliveryBudget) {
@@ -271,32 +285,33 @@ void UiFeed::DeliverForThread() {
   // The lists repaint when a Flush delivers and otherwise at most every
   // kPaintInterval; the timer repaints them when no more rows come.
   const DWORD now = GetTickCount();
-  if (!t_suspended.empty() && (flushed || now - t_lastPaint >= kPaintInterval))
-    ResumeSuspendedLists();
+  if (!state.suspended.empty() && (flushed || now - state.lastPaint >= kPaintInterval))
+    ResumeSuspendedLists(state);
   const DWORD delay = cutShort ? 1
-                      : t_suspended.empty() ? 0
-                                            : kPaintInterval - (GetTickCount() - t_lastPaint);
+                      : state.suspended.empty()
+                          ? 0
+                          : kPaintInterval - (GetTickCount() - state.lastPaint);
   if (delay > 0 && delay <= kPaintInterval) {
-    t_timer = SetTimer(nullptr, t_timer, delay, &UiFeed::OnDeliveryTimer);
-  } else if (t_timer) {
-    KillTimer(nullptr, t_timer);
-    t_timer = 0;
+    state.timer = SetTimer(nullptr, state.timer, delay, &UiFeed::OnDeliveryTimer);
+  } else if (state.timer) {
+    KillTimer(nullptr, state.timer);
+    state.timer = 0;
   }
-  if ((cutShort || !t_suspended.empty()) && !t_timer) {
+  if ((cutShort || !state.suspended.empty()) && !state.timer) {
     // No timer to be had: repaint now, and the next hand-over posts again.
-    ResumeSuspendedLists();
+    ResumeSuspendedLists(state);
     FeedLock lock;
     for (UiFeed* feed : LiveFeeds())
       if (feed->dialogThread_ == thread) feed->posted_ = false;
   }
-  --t_delivering;
+  --state.delivering;
 }
 
-void UiFeed::Apply(Batch& batch) {
+void UiFeed::Apply(Batch& batch, std::vector<HWND>& suspended) {
   for (const RowOp& r : batch.rows) {
-    if (std::find(t_suspended.begin(), t_suspended.end(), r.list) == t_suspended.end()) {
+    if (std::find(suspended.begin(), suspended.end(), r.list) == suspended.end()) {
       SendMessageA(r.list, WM_SETREDRAW, FALSE, 0);
-      t_suspended.push_back(r.list);
+      suspended.push_back(r.list);
     }
     if (r.deleteIndex >= 0)
       list::DeleteRow(r.list, r.deleteIndex);

@@ -109,8 +109,9 @@ class UiFeed {
   // Applies what is handed over to the dialogs of the calling thread.
   static void DeliverForThread();
   static void CALLBACK OnDeliveryTimer(HWND, UINT, UINT_PTR, DWORD);
-  // Applies one batch, suspending the redraw of the lists it changes.
-  static void Apply(Batch& batch);
+  // Applies one batch, suspending the redraw of the lists it changes (and
+  // adding them to suspended).
+  static void Apply(Batch& batch, std::vector<HWND>& suspended);
 
   HWND dialog_ = nullptr;
   DWORD dialogThread_ = 0;
