@@ -3,6 +3,7 @@
 #include <clocale>
 
 #include "framework/controls.h"
+#include "memory/memory_status.h"
 #include "resources/resource.h"
 #include "sysinfo/devlist_dlg.h"
 #include "sysinfo/korean_time.h"
@@ -18,7 +19,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 void ShowShare(CGradientProgress& bar, int percent) {
   bar.SetPos(percent);
-  bar.SetTextColor(WhiteTextAt(percent) ? kWhite : kBlack);
+  bar.SetTextColor(percent >= kWhiteTextFromPercent ? kWhite : kBlack);
 }
 
 }  // namespace
@@ -72,16 +73,15 @@ INT_PTR CSysInfoDlg::OnTimer(WPARAM wp, LPARAM) {
 }
 
 void CSysInfoDlg::ShowMemory() {
-  MemoryStatus m;
-  if (!QueryMemoryStatus(windows9x_, m)) return;  // the figures stay as they were
-  fw::SetControlTextIfChanged(Item(IDC_SYSINFO_TOTAL_PHYS), MemoryFigureText(m.totalPhysical));
-  fw::SetControlTextIfChanged(Item(IDC_SYSINFO_AVAIL_PHYS), MemoryFigureText(m.availablePhysical));
-  ShowShare(physicalBar_, SharePercent(m.availablePhysical, m.totalPhysical));
+  const MemoryFigures m = QueryMemoryFigures();
+  fw::SetControlTextIfChanged(Item(IDC_SYSINFO_TOTAL_PHYS), MebibyteText(m.totalPhysical));
+  fw::SetControlTextIfChanged(Item(IDC_SYSINFO_AVAIL_PHYS), MebibyteText(m.availablePhysical));
+  ShowShare(physicalBar_, AvailablePercent(m.availablePhysical, m.totalPhysical));
   fw::SetControlTextIfChanged(Item(IDC_SYSINFO_TOTAL_VIRTUAL),
                               VirtualMemoryFigureText(m.totalVirtual));
   fw::SetControlTextIfChanged(Item(IDC_SYSINFO_AVAIL_VIRTUAL),
                               VirtualMemoryFigureText(m.availableVirtual));
-  ShowShare(virtualBar_, SharePercent(m.availableVirtual, m.totalVirtual));
+  ShowShare(virtualBar_, AvailablePercent(m.availableVirtual, m.totalVirtual));
 }
 
 void CSysInfoDlg::FillDrives() {

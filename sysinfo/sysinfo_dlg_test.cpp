@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/controls.h"
+#include "memory/memory_figures.h"
 #include "resources/resource.h"
 #include "sysinfo/system_figures.h"
 #include "tests/support/wine_env.h"
@@ -279,7 +280,7 @@ TEST(SysInfoDlg, TimerZeroRefreshesTheMemoryAndOtherTimersAreNotOurs) {
   MEMORYSTATUSEX m = {};
   m.dwLength = sizeof m;
   ASSERT_TRUE(GlobalMemoryStatusEx(&m));
-  EXPECT_EQ(Text(dialog, IDC_SYSINFO_TOTAL_PHYS), MemoryFigureText(m.ullTotalPhys));
+  EXPECT_EQ(Text(dialog, IDC_SYSINFO_TOTAL_PHYS), MebibyteText(m.ullTotalPhys));
   EXPECT_EQ(Text(dialog, IDC_SYSINFO_TOTAL_VIRTUAL), VirtualMemoryFigureText(m.ullTotalVirtual));
   const int share = BarPos(dialog, IDC_SYSINFO_PHYS_BAR);
   EXPECT_GE(share, 0);
@@ -290,7 +291,7 @@ TEST(SysInfoDlg, TimerZeroRefreshesTheMemoryAndOtherTimersAreNotOurs) {
   SendMessageA(dialog.Hwnd(), WM_TIMER, 7, 0);
   EXPECT_EQ(Text(dialog, IDC_SYSINFO_TOTAL_PHYS), "stale");
   SendMessageA(dialog.Hwnd(), WM_TIMER, CSysInfoDlg::kMemoryTimer, 0);
-  EXPECT_EQ(Text(dialog, IDC_SYSINFO_TOTAL_PHYS), MemoryFigureText(m.ullTotalPhys));
+  EXPECT_EQ(Text(dialog, IDC_SYSINFO_TOTAL_PHYS), MebibyteText(m.ullTotalPhys));
   // And the window timer itself runs: the label is refreshed within seconds.
   fw::SetControlText(dialog.Item(IDC_SYSINFO_TOTAL_PHYS), "stale");
   MSG msg;
@@ -299,7 +300,7 @@ TEST(SysInfoDlg, TimerZeroRefreshesTheMemoryAndOtherTimersAreNotOurs) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     Sleep(20);
   }
-  EXPECT_EQ(Text(dialog, IDC_SYSINFO_TOTAL_PHYS), MemoryFigureText(m.ullTotalPhys));
+  EXPECT_EQ(Text(dialog, IDC_SYSINFO_TOTAL_PHYS), MebibyteText(m.ullTotalPhys));
 }
 
 }  // namespace

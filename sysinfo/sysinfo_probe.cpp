@@ -3,15 +3,15 @@
 // the memory figures.
 #include <cstdio>
 
+#include "memory/memory_status.h"
 #include "sysinfo/system_figures.h"
 #include "sysinfo/system_probe.h"
 
 int main() {
   const bool windows9x = IsWindows9xLine();
   std::printf("%s\n%s\n", windows9x ? "9x" : "nt", ProcessorText(windows9x).c_str());
-  MemoryStatus m;
-  if (QueryMemoryStatus(windows9x, m))
-    std::printf("%s\n%s\n", MemoryFigureText(m.totalPhysical).c_str(),
-                VirtualMemoryFigureText(m.totalVirtual).c_str());
+  const MemoryFigures m = QueryMemoryFigures();
+  std::printf("%s\n%s\n", MebibyteText(m.totalPhysical).c_str(),
+              VirtualMemoryFigureText(m.totalVirtual).c_str());
   return 0;
 }

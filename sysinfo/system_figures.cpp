@@ -2,13 +2,13 @@
 
 #include <climits>
 
+#include "memory/memory_figures.h"
+
 const char kDiskUsedUnknown[] = "사용중인 용량 : 읽을수 없음";
 const char kDiskFreeUnknown[] = "남은 용량 : 읽을수 없음";
 const char kDiskTotalUnknown[] = "전체 용량 : 읽을수 없음";
 
 namespace {
-
-constexpr uint64_t kMebibyte = 1u << 20;
 
 // The bar holds 32-bit bounds.
 int ClampToInt(uint64_t n) {
@@ -21,19 +21,8 @@ std::string Gigabytes(const char* label, uint64_t bytes) {
 
 }  // namespace
 
-std::string MemoryFigureText(uint64_t bytes) {
-  const uint64_t tenths = (bytes % kMebibyte) * 10 / kMebibyte;
-  return std::to_string(bytes >> 20) + "." + std::to_string(tenths) + " MB";
-}
-
 std::string VirtualMemoryFigureText(uint64_t bytes) {
-  return bytes == 0 ? "0 MB" : MemoryFigureText(bytes);
-}
-
-int SharePercent(uint64_t part, uint64_t whole) {
-  if (whole == 0) return 0;
-  if (part >= whole) return 100;
-  return static_cast<int>(static_cast<double>(part) / static_cast<double>(whole) * 100.0);
+  return bytes == 0 ? "0 MB" : MebibyteText(bytes);
 }
 
 DiskFigures ComputeDiskFigures(uint64_t total, uint64_t free) {
@@ -57,11 +46,4 @@ std::string DriveItemText(const std::string& root) {
   char letter = root[0];
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
   return std::string(" ") + letter + " 드라이브";
-}
-
-std::string TrimBlanks(const std::string& text) {
-  const char* blanks = " \t\r\n\v\f";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }

@@ -4,19 +4,10 @@
 #include <cstdint>
 #include <string>
 
-// "%d.%d MB": whole mebibytes (bytes >> 20), a point, and the tenths of a
-// mebibyte left over, cut rather than rounded so the text never claims
-// memory that is not there (511 MiB + 524,288 B reads "511.5 MB").
-std::string MemoryFigureText(uint64_t bytes);
-// The virtual-memory figures: like MemoryFigureText, but exactly zero reads
-// "0 MB".
+// The memory figures are the memory optimizer's (memory/memory_figures.h:
+// MebibyteText, AvailablePercent, kWhiteTextFromPercent). The virtual ones
+// here read "0 MB" when exactly zero, each on its own.
 std::string VirtualMemoryFigureText(uint64_t bytes);
-
-// part ÷ whole × 100, truncated towards zero; 0 when whole is 0 (nothing to
-// share), 100 at most.
-int SharePercent(uint64_t part, uint64_t whole);
-// A bar's percentage text is white from 50 % on, black below.
-inline bool WhiteTextAt(int percent) { return percent >= 50; }
 
 // What the disk section shows for a drive with total bytes of which free
 // bytes are free.
@@ -41,6 +32,3 @@ extern const char kDiskTotalUnknown[];  // "전체 용량 : 읽을수 없음"
 // The drive combo's text for a root path: its first letter in upper case,
 // formatted " %s 드라이브" (so "c:\" gives " C 드라이브").
 std::string DriveItemText(const std::string& root);
-
-// Processor texts are shown with the white space around them removed.
-std::string TrimBlanks(const std::string& text);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/mbstring.h"
 #include "framework/raii.h"
 #include "sysinfo/system_figures.h"
 
@@ -52,7 +53,7 @@ std::string ProcessorText(bool windows9x) {
   const std::string text = windows9x ? StringValue(key.Get(), "VendorIdentifier") + " " +
                                            StringValue(key.Get(), "Identifier")
                                      : StringValue(key.Get(), "ProcessorNameString");
-  return TrimBlanks(text);
+  return mb::Trim(text);
 }
 
 std::string DisplayAdapterName() {
@@ -98,30 +99,6 @@ bool WindowsInstallTime(std::tm& local) {
   local.tm_hour = t.wHour;
   local.tm_min = t.wMinute;
   local.tm_sec = t.wSecond;
-  return true;
-}
-
-bool QueryMemoryStatus(bool windows9x, MemoryStatus& status) {
-  using GlobalMemoryStatusExFn = BOOL(WINAPI*)(MEMORYSTATUSEX*);
-  static const auto statusEx = SystemFunction<GlobalMemoryStatusExFn>(
-      GetModuleHandleA("kernel32.dll"), "GlobalMemoryStatusEx");
-  if (!windows9x && statusEx) {
-    MEMORYSTATUSEX ex = {};
-    ex.dwLength = sizeof ex;  // 64 bytes
-    if (!statusEx(&ex)) return false;
-    status.totalPhysical = ex.ullTotalPhys;
-    status.availablePhysical = ex.ullAvailPhys;
-    status.totalVirtual = ex.ullTotalVirtual;
-    status.availableVirtual = ex.ullAvailVirtual;
-    return true;
-  }
-  MEMORYSTATUS plain = {};
-  plain.dwLength = sizeof plain;  // 32 bytes
-  GlobalMemoryStatus(&plain);
-  status.totalPhysical = plain.dwTotalPhys;
-  status.availablePhysical = plain.dwAvailPhys;
-  status.totalVirtual = plain.dwTotalVirtual;
-  status.availableVirtual = plain.dwAvailVirtual;
   return true;
 }
 

@@ -29,17 +29,6 @@ std::string SoundDeviceName();
 // when the file system can't tell it.
 bool WindowsInstallTime(std::tm& local);
 
-struct MemoryStatus {
-  uint64_t totalPhysical = 0;
-  uint64_t availablePhysical = 0;
-  uint64_t totalVirtual = 0;
-  uint64_t availableVirtual = 0;
-};
-// GlobalMemoryStatus on the 95/98/ME line (32-bit figures, widened);
-// GlobalMemoryStatusEx on the NT line, or GlobalMemoryStatus where the
-// system has no such function (NT 4.0).
-bool QueryMemoryStatus(bool windows9x, MemoryStatus& status);
-
 // The drive-root table: "c:\" to "z:\", index 0 to 23 (A and B are never
 // considered).
 constexpr int kDriveRootCount = 24;

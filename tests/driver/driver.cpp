@@ -59,12 +59,21 @@ std::string WindowText(HWND window) {
   return buf;
 }
 
+// A system message box: a dialog with the static 0xFFFF that tool dialogs
+// (title 1018, list 1002) do not have.
+bool IsMessageBox(HWND window) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  return std::string(cls) == "#32770" && GetDlgItem(window, 0xFFFF) &&
+         !GetDlgItem(window, 1018) && !GetDlgItem(window, 1002);
+}
+
 BOOL CALLBACK FindByCaption(HWND window, LPARAM param) {
   auto* request = reinterpret_cast<FindRequest*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if ((request->pid == 0 || pid == request->pid) && IsWindowVisible(window) &&
-      WindowText(window) == request->caption) {
+      WindowText(window) == request->caption && !IsMessageBox(window)) {
     request->found = window;
     return FALSE;
   }
@@ -199,13 +208,6 @@ struct BoxSearch {
 
 // A message box is a #32770 dialog with its text in static 0xFFFF; a tool
 // dialog that shares the caption is told apart by its title label and list.
-bool IsMessageBox(HWND window) {
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  return std::string(cls) == "#32770" && GetDlgItem(window, 0xFFFF) &&
-         !GetDlgItem(window, 1018) && !GetDlgItem(window, 1002);
-}
-
 BOOL CALLBACK FindBox(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<BoxSearch*>(param);
   DWORD pid = 0;

@@ -30,7 +30,8 @@ class Process {
 };
 
 // A visible top-level window of process pid (any process when 0) whose title
-// is caption; null when there is none.
+// is caption, not a message box (a tool's boxes carry the tool's title too);
+// null when there is none.
 HWND FindWindowByCaption(const std::string& caption, DWORD pid = 0);
 HWND WaitForWindow(const std::string& caption, DWORD pid = 0, DWORD timeoutMs = 60000);
 bool WaitForWindowGone(HWND window, DWORD timeoutMs = 60000);

@@ -20,49 +20,12 @@ struct Tool {
 const Tool kRegistry = {IDC_BTN_REGISTRY, "레지스트리 최적화"};
 const Tool kDisk = {IDC_BTN_HARDDISK, "하드디스크 최적화"};
 
-struct Search {
-  DWORD pid;
-  const char* caption;
-  bool wantDialog;  // the tool's dialog (it has the list), else its message box
-  HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char title[128] = {};
-  GetWindowTextA(window, title, sizeof title);
-  if (pid != s->pid || !IsWindowVisible(window) || std::string(title) != s->caption) return TRUE;
-  if ((GetDlgItem(window, IDC_LIST) != nullptr) != s->wantDialog) return TRUE;
-  s->found = window;
-  return FALSE;
-}
-
-HWND Find(DWORD pid, const char* caption, bool dialog) {
-  Search s{pid, caption, dialog, nullptr};
-  EnumWindows(&Match, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
-HWND WaitFor(DWORD pid, const char* caption, bool dialog, DWORD timeoutMs = 60000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
-    if (HWND h = Find(pid, caption, dialog)) return h;
-    Sleep(10);
-  }
-  return nullptr;
-}
-
 // Answers the tool's next message box with OK and returns its text.
 std::string AnswerBox(DWORD pid, const char* caption) {
-  HWND box = WaitFor(pid, caption, false);
-  if (!box) return "<no message box>";
-  driver::MessageBoxInfo info;
-  info.window = box;
-  info.caption = caption;
-  info.text = driver::ControlText(box, 0xFFFF);
-  driver::AnswerMessageBox(info, IDOK);
-  return info.text;
+  driver::MessageBoxInfo box;
+  if (!driver::WaitForMessageBox(pid, caption, box)) return "<no message box>";
+  driver::AnswerMessageBox(box, IDOK);
+  return box.text;
 }
 
 bool WaitUntilEnabled(HWND dialog, int id) {
@@ -77,7 +40,7 @@ bool WaitUntilEnabled(HWND dialog, int id) {
 // running), answer the scan's box, close with the exit button.
 void StopAndClose(const driver::Process& spruce, HWND main, const Tool& tool, DWORD delayMs) {
   driver::Click(main, tool.button);
-  HWND dialog = WaitFor(spruce.Id(), tool.caption, true);
+  HWND dialog = driver::WaitForWindow(tool.caption, spruce.Id());
   ASSERT_NE(dialog, nullptr) << tool.caption;
   Sleep(delayMs);
   if (driver::ControlText(dialog, IDC_DELETE) == "중지") driver::Click(dialog, IDC_DELETE);
@@ -112,7 +75,7 @@ TEST(CloseStress, ManyStoppedToolSessionsThenWmCloseEndsTheProgram) {
   // A deletion that the user tries to close while it runs, then closes.
   ASSERT_TRUE(WriteFileBytes(planted, std::string(4096, 'x')));
   driver::Click(main, kDisk.button);
-  HWND dialog = WaitFor(spruce.Id(), kDisk.caption, true);
+  HWND dialog = driver::WaitForWindow(kDisk.caption, spruce.Id());
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(AnswerBox(spruce.Id(), kDisk.caption), "검색이 완료되었습니다.");
   ASSERT_TRUE(WaitUntilEnabled(dialog, IDCANCEL));
