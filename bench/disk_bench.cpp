@@ -3,13 +3,18 @@
 //     FindFirstFileA walk of the same planted tree;
 //   - the deletion through the dialog (list, progress and deletion list
 //     included) against a bare DeleteFileA loop over a copy of the tree.
-// Usage: disk_bench [files]   (default 50,000, in 1,110 nested folders of
-// the user temp folder). Prints the figures and the ratios.
+// Usage: disk_bench [files] [rounds]   (default 50,000 files in 1,110 nested
+// folders of the user temp folder, 3 rounds). Each round plants anew and
+// measures all four; the ratios are taken within a round (the machine's
+// load changes between rounds) and their medians reported. Within a round
+// the bare figures are taken half before and half after the dialog's, so
+// that a change of load during the round falls on both sides alike.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -18,6 +23,7 @@
 #include "cleaner/disk_clean_dlg.h"
 #include "framework/controls.h"
 #include "framework/msgbox.h"
+#include "bench/plant.h"
 #include "bench/stopwatch.h"
 #include "resources/resource.h"
 
@@ -48,16 +54,7 @@ int Plant(const std::string& root, int files) {
     CreateDirectoryA(folder.c_str(), nullptr);
     folder += "\\c" + std::to_string(leaf % 10);
     CreateDirectoryA(folder.c_str(), nullptr);
-    const int here = files / 1000 + (leaf < files % 1000 ? 1 : 0);
-    for (int i = 0; i < here; ++i) {
-      HANDLE h = CreateFileA((folder + "\\f" + std::to_string(i) + ".tmp").c_str(), GENERIC_WRITE,
-                             0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (h == INVALID_HANDLE_VALUE) continue;
-      DWORD written = 0;
-      WriteFile(h, "junk", 4, &written, nullptr);
-      CloseHandle(h);
-      ++made;
-    }
+    made += PlantFiles(folder, files / 1000 + (leaf < files % 1000 ? 1 : 0));
   }
   return made;
 }
@@ -100,27 +97,27 @@ void RemoveFolders(const std::string& folder) {
   RemoveDirectoryA(folder.c_str());
 }
 
-}  // namespace
+struct Round {
+  double bareWalk = 0, dialogScan = 0, bareDelete = 0, dialogDelete = 0;
+  bool ok = false;
+};
 
-int main(int argc, char** argv) {
-  const int files = argc > 1 ? std::atoi(argv[1]) : 50000;
-  InitCommonControls();
-  CoInitialize(nullptr);
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+Round RunRound(int files, const std::string& tag) {
+  Round r;
   std::string lastBox;
   fw::SetMessageBoxHook([&](HWND, const std::string&, const std::string& text, UINT) {
     lastBox = text;
     return IDOK;
   });
-
-  const std::string tag = std::to_string(GetCurrentProcessId());
-  const std::string program = "C:\\spruce-bench-program-" + tag;
-  CreateDirectoryA(program.c_str(), nullptr);
-  TheApp().SetProgramFolder(program);
   const std::string temp = JunkScanner::JunkFolders()[1];
   const std::string root = temp + "spruce-bench-" + tag;
   // The scan names the tree's folders with the doubled backslash.
   const std::string listed = temp + "\\spruce-bench-" + tag;
-
   // The copy for the bare loop lies outside the scanned folders.
   const std::string copy = "C:\\spruce-bench-copy-" + tag;
   double t = Now();
@@ -134,19 +131,24 @@ int main(int argc, char** argv) {
   count = 0;
   t = Now();
   Walk(root, nullptr, count, bytes);
-  const double bareWalk = Now() - t;
+  r.bareWalk = Now() - t;
 
   int rows = 0, benchRows = 0, left = 0, deleted = 0;
-  double dialogScan = 0, dialogDelete = 0, bareDelete = 0;
   {
     t = Now();
     CDiskCleanDlg dialog;
     if (!dialog.CreateModeless(nullptr)) {
       std::printf("the dialog did not open\n");
-      return 1;
+      return r;
     }
     Pump(dialog);
-    dialogScan = Now() - t;
+    r.dialogScan = Now() - t;
+    // The bare walk again: the two halves of the figure frame the scan, so
+    // that the machine's changing load falls on both sides alike.
+    long long again = 0;
+    t = Now();
+    Walk(root, nullptr, again, bytes);
+    r.bareWalk = (r.bareWalk + Now() - t) / 2;
     const std::string state = fw::GetControlText(dialog.Item(IDC_STATE));
     HWND list = dialog.Item(IDC_LIST);
     rows = fw::list::Count(list);
@@ -162,14 +164,21 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;
     long long copied = 0;
     Walk(copy, &paths, copied, bytes);
+    // Half of the bare loop before the dialog's deletion and half after it,
+    // for the same reason.
+    const size_t half = paths.size() / 2;
     t = Now();
-    for (const std::string& p : paths) deleted += DeleteFileA(p.c_str()) ? 1 : 0;
-    bareDelete = Now() - t;
+    for (size_t i = 0; i < half; ++i) deleted += DeleteFileA(paths[i].c_str()) ? 1 : 0;
+    r.bareDelete = Now() - t;
 
     t = Now();
     SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_DELETE, BN_CLICKED), 0);
     Pump(dialog);
-    dialogDelete = Now() - t;
+    r.dialogDelete = Now() - t;
+
+    t = Now();
+    for (size_t i = half; i < paths.size(); ++i) deleted += DeleteFileA(paths[i].c_str()) ? 1 : 0;
+    r.bareDelete += Now() - t;
     left = fw::list::Count(dialog.Item(IDC_LIST));
     std::printf("delete: %s, %d rows left\n",
                 lastBox == "삭제 완료되었습니다" ? "done" : "NOT DONE", left);
@@ -178,17 +187,55 @@ int main(int argc, char** argv) {
   Walk(root, nullptr, remaining, bytes);
   RemoveFolders(root);
   RemoveFolders(copy);
+
+  std::printf("  bare walk %.2f s (%lld files), scan through the dialog %.2f s: ratio %.2f\n",
+              r.bareWalk, count, r.dialogScan, r.dialogScan / r.bareWalk);
+  std::printf("  bare DeleteFileA loop %.2f s (%d files), deletion through the dialog %.2f s: "
+              "ratio %.2f\n",
+              r.bareDelete, deleted, r.dialogDelete, r.dialogDelete / r.bareDelete);
+  std::printf("  files of the tree left after the dialog's deletion: %lld\n", remaining);
+  r.ok = benchRows == planted && remaining == 0;
+  return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int files = argc > 1 ? std::atoi(argv[1]) : 50000;
+  const int rounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 3);
+  InitCommonControls();
+  CoInitialize(nullptr);
+
+  const std::string tag = std::to_string(GetCurrentProcessId());
+  const std::string program = "C:\\spruce-bench-program-" + tag;
+  CreateDirectoryA(program.c_str(), nullptr);
+  TheApp().SetProgramFolder(program);
+
+  std::vector<double> scanRatio, deleteRatio;
+  std::vector<Round> all;
+  bool ok = true;
+  for (int i = 0; i < rounds; ++i) {
+    std::printf("round %d\n", i + 1);
+    Round r = RunRound(files, tag + "-" + std::to_string(i));
+    ok = ok && r.ok;
+    all.push_back(r);
+    scanRatio.push_back(r.dialogScan / r.bareWalk);
+    deleteRatio.push_back(r.dialogDelete / r.bareDelete);
+  }
   RemoveFolders(program);
 
-  std::printf("\n%-44s %8s\n", "", "seconds");
-  std::printf("%-44s %8.2f  (%lld files)\n", "bare FindFirstFileA walk", bareWalk, count);
+  auto median = [&](double Round::*field) {
+    std::vector<double> v;
+    for (const Round& r : all) v.push_back(r.*field);
+    return Median(v);
+  };
+  std::printf("\nmedians of %d rounds                          seconds\n", rounds);
+  std::printf("%-44s %8.2f\n", "bare FindFirstFileA walk", median(&Round::bareWalk));
   std::printf("%-44s %8.2f  ratio %.2f (goal <= 3)\n", "scan through the dialog, open to done",
-              dialogScan, dialogScan / bareWalk);
-  std::printf("%-44s %8.2f  (%d files)\n", "bare DeleteFileA loop over the copy", bareDelete,
-              deleted);
+              median(&Round::dialogScan), Median(scanRatio));
+  std::printf("%-44s %8.2f\n", "bare DeleteFileA loop over the copy", median(&Round::bareDelete));
   std::printf("%-44s %8.2f  ratio %.2f (goal <= 1.5)\n", "deletion through the dialog",
-              dialogDelete, dialogDelete / bareDelete);
-  std::printf("files of the tree left after the dialog's deletion: %lld\n", remaining);
+              median(&Round::dialogDelete), Median(deleteRatio));
   CoUninitialize();
-  return benchRows == planted && remaining == 0 ? 0 : 1;
+  return ok ? 0 : 1;
 }

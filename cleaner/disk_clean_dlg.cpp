@@ -23,8 +23,8 @@ const char kCaption[] = "하드디스크 최적화";
 // Asks the dialog's thread to run a std::function (lParam) and return.
 constexpr UINT kRunMessage = WM_APP + 0x101;
 
-// How often the scan hands its status and a deletion its progress to the
-// dialog; the rows go along.
+// How often the scan hands its status text to the dialog: each change
+// repaints the label, and a folder shown for less is not read anyway.
 constexpr DWORD kHandOverInterval = 100;
 
 std::string SizeText(uint64_t size) {
@@ -140,6 +140,10 @@ CDiskCleanDlg::~CDiskCleanDlg() {
 }
 
 bool CDiskCleanDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+  // Outside a deletion every list notification gets the default answer
+  // (allow), so it is not dispatched: storing the answer costs a round trip
+  // to the window server under Wine, for each of thousands of rows listed.
+  if (msg == WM_NOTIFY && !deleting_) return false;
   return Dispatch(*this, kMessages, msg, wp, lp, result);
 }
 
@@ -361,12 +365,10 @@ void CDiskCleanDlg::RunDeletion() {
   });
 
   // Rows leave the list in order through the feed, so a row's index in the
-  // list is the number of rows before it that stay. Each hand-over costs the
-  // list a redraw, so the progress goes with the removed rows about every
-  // 100 ms rather than on the feed's quicker text cadence.
+  // list is the number of rows before it that stay. The feed hands the
+  // removals and the progress over without waiting for the dialog.
   fw::UiFeed feed(Hwnd());
   LinkSafeDeleter deleter;
-  DWORD handedOver = GetTickCount() - kHandOverInterval;
   int index = 0;
   int visits = 0;
   for (const RowSnapshot& row : rows) {
@@ -385,14 +387,11 @@ void CDiskCleanDlg::RunDeletion() {
         std::fputs(diskclean::RecycleBinLine(row.path, row.name, row.size).c_str(), record);
     }
     feed.DeleteRow(list, index);
-    if (GetTickCount() - handedOver >= kHandOverInterval) {
-      feed.SetProgress(bar, visits);
-      feed.Flush();
-      handedOver = GetTickCount();
-    }
+    feed.SetProgress(bar, visits);
     // A file that will not go (in use, no rights, already gone, a link)
     // leaves the list silently and is not recorded.
-    if (row.kind != JunkItem::kRecycleBin && deleter.Delete(row.path, row.name) && record)
+    if (row.kind != JunkItem::kRecycleBin && DeleteJunkFile(deleter, row.path, row.name) &&
+        record)
       std::fputs(diskclean::FileLine(row.path, row.name).c_str(), record);
   }
   if (record) std::fclose(record);

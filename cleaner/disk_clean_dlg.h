@@ -15,6 +15,7 @@
 
 #include "app/thread.h"
 #include "cleaner/junk_scanner.h"
+#include "cleaner/safe_files.h"
 #include "framework/dialog.h"
 #include "framework/raii.h"
 #include "framework/ui_feed.h"
@@ -34,8 +35,8 @@ class DialogJunkScanner : public JunkScanner {
   void OnItemFound(const JunkItem& item) override;
   // The folder, cut to 60 bytes plus "..." when longer, for the status
   // label; a text equal to the one last handed over is not handed again.
-  // Each hand-over costs the list a redraw, so the status goes at most every
-  // 100 ms, with the rows; a newer folder replaces one still waiting.
+  // Each change repaints the label, so the status goes at most every
+  // 100 ms; a newer folder replaces one still waiting.
   void OnFolderEntered(const std::string& folder) override;
 
  private:
@@ -87,6 +88,12 @@ class CDiskCleanDlg : public fw::Dialog {
   void OnOK() override {}
   // Esc or the close box: only when button 2 could be pressed.
   void OnCancel() override { OnExit(); }
+  // Deletes one ticked file on the deletion thread; false when it stays.
+  // Tests hold a run at a known row through it.
+  virtual bool DeleteJunkFile(LinkSafeDeleter& deleter, const std::string& folder,
+                              const std::string& name) {
+    return deleter.Delete(folder, name);
+  }
 
  private:
   friend class DiskScanThread;

@@ -83,6 +83,24 @@ bool IsGuardedCleanupFolder(const std::string& folder) {
 // itself where the system has links) and deleted through that handle only
 // when the system names it as the entry of its folder; a link is left alone,
 // as a file that will not delete. The 95/98/ME line has no links.
+//
+// Why the name is read back for every file, measured with
+// bench/link_delete_bench (scripts/bench-disk.sh) and probes under Wine 8:
+// - The find data cannot spare it: Wine marks only a link to a folder as a
+//   reparse point. A link to a file shows as a plain file (attributes 0x20)
+//   in the find data, in GetFileAttributesA and through the opened handle
+//   (FileAttributeTagInformation: no tag), so a file that "still is plain
+//   when opened" may be a link all the same.
+// - Opening with FILE_FLAG_DELETE_ON_CLOSE and cancelling the deletion on a
+//   mismatch saves the marking call, but Wine deletes the link's target on
+//   closing whatever the cancel says: a probe lost its canary that way.
+// - FileNameInformation names the file without its drive (a link to the
+//   same path on another drive would pass) and was slower (1.21x
+//   DeleteFileA against 1.03x, blocks interleaved on a loaded machine).
+// - Reading the object name costs one call more than opening, marking and
+//   closing, which take as long as DeleteFileA itself: the whole costs a few
+//   percent over a bare DeleteFileA loop, which is within the noise of the
+//   disk and the window server on a busy machine.
 LinkSafeDeleter::LinkSafeDeleter() {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   if (!ntdll) return;

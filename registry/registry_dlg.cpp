@@ -82,9 +82,9 @@ void RegistryDlgScanner::OnFound(const RegistryFinding& finding) {
 }
 
 void RegistryDlgScanner::OnScanning(const std::string& text) {
-  // Each text handed over costs the scan a synchronous trip to the dialog's
-  // thread, a wait for a busy processor on a loaded machine: the status
-  // shows a key at most every kStatusInterval ms, the final count always.
+  // Each text shown repaints the status line, and a key shown for less is
+  // not read anyway: the status shows a key at most every kStatusInterval
+  // ms, the final count always.
   const DWORD now = GetTickCount();
   if (statusShown_ && now - lastStatus_ < kStatusInterval) return;
   statusShown_ = true;
