@@ -84,8 +84,7 @@ TEST(PrivacyEndToEnd, ClearsPlantedTracesAndForceDeletesAHeldFile) {
   ASSERT_NE(main, nullptr);
 
   // The privacy cleaner: every box ticked, one run.
-  driver::Click(main, IDC_BTN_HISTORY);
-  HWND dialog = driver::WaitForWindow(kPrivacy, spruce.Id(), 30000);
+  HWND dialog = e2e::OpenTool(spruce, main, IDC_BTN_HISTORY, kPrivacy);
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(driver::ControlText(dialog, IDC_HISTORY_STATE), "준비");
   driver::Click(dialog, IDC_DELETE);
@@ -107,8 +106,7 @@ TEST(PrivacyEndToEnd, ClearsPlantedTracesAndForceDeletesAHeldFile) {
   // Forced delete: the held file chosen in the open-file dialog.
   for (int i = 0; i < 400 && !IsHeld(held); ++i) Sleep(25);
   ASSERT_TRUE(IsHeld(held));
-  driver::Click(main, IDC_BTN_FORCEDEL);
-  dialog = driver::WaitForWindow(kForceDel, spruce.Id(), 30000);
+  dialog = e2e::OpenTool(spruce, main, IDC_BTN_FORCEDEL, kForceDel);
   ASSERT_NE(dialog, nullptr);
   driver::Click(dialog, IDC_FORCEDEL_ADD);
   ASSERT_TRUE(driver::AnswerOpenFileDialog(spruce.Id(), held, 30000));

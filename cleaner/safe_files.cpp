@@ -5,32 +5,7 @@
 #include "cleaner/folder_guard.h"
 #include "framework/raii.h"
 #include "framework/shell.h"
-
-namespace {
-
-std::wstring Wide(const std::string& text) {
-  std::wstring wide(text.size() + 1, L'\0');
-  int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                              static_cast<int>(wide.size()));
-  wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return wide;
-}
-
-std::wstring Lower(std::wstring text) {
-  if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-  return text;
-}
-
-constexpr int kObjectNameInformation = 1;
-constexpr int kFileDispositionInformation = 13;
-
-struct CountedString {
-  USHORT length;  // bytes
-  USHORT maximumLength;
-  wchar_t* buffer;
-};
-
-}  // namespace
+#include "framework/system_objects.h"
 
 std::string LongPathOf(const std::string& folder) {
   using LongPathFn = DWORD(WINAPI*)(const char*, char*, DWORD);
@@ -101,24 +76,15 @@ bool IsGuardedCleanupFolder(const std::string& folder) {
 //   closing, which take as long as DeleteFileA itself: the whole costs a few
 //   percent over a bare DeleteFileA loop, which is within the noise of the
 //   disk and the window server on a busy machine.
-LinkSafeDeleter::LinkSafeDeleter() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  if (!ntdll) return;
-  queryObject_ = reinterpret_cast<QueryObjectFn>(
-      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")));
-  setInformation_ = reinterpret_cast<SetInformationFn>(
-      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
-}
-
 bool LinkSafeDeleter::Delete(const std::string& folder, const std::string& name) {
   const std::string path = folder + "\\" + name;
-  if (!queryObject_ || !setInformation_) return DeleteFileA(path.c_str()) != FALSE;
+  if (!fw::HasObjectCalls()) return DeleteFileA(path.c_str()) != FALSE;
   if (folder != folder_) {
     folder_ = folder;
     fw::UniqueHandle dir(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    folderName_ = dir.Valid() ? ObjectName(dir.Get()) : std::wstring();
+    folderName_ = dir.Valid() ? fw::Lower(fw::ObjectName(dir.Get())) : std::wstring();
     // The name of a drive's root ends in a backslash, other folders' do not.
     if (!folderName_.empty() && folderName_.back() != L'\\') folderName_ += L'\\';
   }
@@ -127,21 +93,6 @@ bool LinkSafeDeleter::Delete(const std::string& folder, const std::string& name)
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.Valid()) return false;
-  if (ObjectName(file.Get()) != folderName_ + Lower(Wide(name))) return false;
-  IoStatus io = {};
-  BOOLEAN deleteFile = TRUE;
-  return setInformation_(file.Get(), &io, &deleteFile, sizeof deleteFile,
-                         kFileDispositionInformation) >= 0;
-}
-
-std::wstring LinkSafeDeleter::ObjectName(HANDLE handle) const {
-  union {
-    CountedString name;
-    BYTE bytes[4096];
-  } info;
-  ULONG got = 0;
-  if (queryObject_(handle, kObjectNameInformation, &info, sizeof info, &got) < 0 ||
-      !info.name.buffer)
-    return std::wstring();
-  return Lower(std::wstring(info.name.buffer, info.name.length / sizeof(wchar_t)));
+  if (fw::Lower(fw::ObjectName(file.Get())) != folderName_ + fw::LowerWide(name)) return false;
+  return fw::MarkForDeletion(file.Get());
 }

@@ -26,28 +26,11 @@ std::string LongPathOf(const std::string& folder);
 // One object serves one job on one thread; it remembers the last folder.
 class LinkSafeDeleter {
  public:
-  LinkSafeDeleter();
-
   // Deletes folder + "\" + name; false when it stays (in use, no rights,
   // gone, or a link to something elsewhere, which is left alone).
   bool Delete(const std::string& folder, const std::string& name);
 
  private:
-  struct IoStatus {
-    union {
-      LONG status;
-      void* pointer;
-    };
-    ULONG_PTR information;
-  };
-  using QueryObjectFn = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-  using SetInformationFn = LONG(NTAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
-
-  // The system's name of the opened object, lower-cased; empty on failure.
-  std::wstring ObjectName(HANDLE handle) const;
-
-  QueryObjectFn queryObject_ = nullptr;
-  SetInformationFn setInformation_ = nullptr;
   std::string folder_;       // the folder last asked for
   std::wstring folderName_;  // its object name with a final backslash (empty: unreachable)
 };

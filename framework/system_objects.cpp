@@ -9,6 +9,7 @@ constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 constexpr int kObjectNameInformation = 1;
 constexpr int kObjectTypeInformation = 2;
 constexpr int kFileBasicInformation = 4;
+constexpr int kFileDispositionInformation = 13;
 
 struct CountedString {
   USHORT length;  // bytes
@@ -96,6 +97,14 @@ bool SetAttributesOf(HANDLE handle, DWORD attributes) {
   basic.attributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
   IoStatus io = {};
   return set(handle, &io, &basic, sizeof basic, kFileBasicInformation) >= 0;
+}
+
+bool MarkForDeletion(HANDLE handle) {
+  SetInformationFn set = SetInformation();
+  if (!set) return false;
+  BOOLEAN deleteFile = TRUE;
+  IoStatus io = {};
+  return set(handle, &io, &deleteFile, sizeof deleteFile, kFileDispositionInformation) >= 0;
 }
 
 bool HasObjectCalls() { return QueryObject() && SetInformation(); }

@@ -27,6 +27,11 @@ std::wstring ObjectTypeName(HANDLE handle);
 // FILE_WRITE_ATTRIBUTES), leaving its times alone. False when it cannot.
 bool SetAttributesOf(HANDLE handle, DWORD attributes);
 
+// Marks the file open as handle (opened with DELETE) for deletion when its
+// last handle closes; the handle's own object, even when it is a link. False
+// when it cannot.
+bool MarkForDeletion(HANDLE handle);
+
 // True when the calls above that work on handles can be made (the NT line).
 bool HasObjectCalls();
 

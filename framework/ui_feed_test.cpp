@@ -99,7 +99,9 @@ TEST(UiFeed, AListIsNotLeftFrozenWhenRowsStopComingWithoutAFlush) {
   // A suspended list's scroll bar is not updated; once its redraw is back
   // it spans every row.
   PumpFor(500);
-  SCROLLINFO bar = {sizeof bar, SIF_RANGE};
+  SCROLLINFO bar = {};
+  bar.cbSize = sizeof bar;
+  bar.fMask = SIF_RANGE;
   ASSERT_TRUE(GetScrollInfo(d.List(), SB_VERT, &bar));
   EXPECT_EQ(bar.nMax, 300);
   worker.join();

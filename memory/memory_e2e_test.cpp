@@ -23,8 +23,7 @@ TEST(MemoryEndToEnd, ShowsTheFiguresAndRunsOncePerOpening) {
   driver::Process spruce;
   HWND main = e2e::StartSpruce(spruce, folder.Path());
   ASSERT_NE(main, nullptr);
-  driver::Click(main, IDC_BTN_MEMORY);
-  HWND dialog = driver::WaitForWindow(kTitle, spruce.Id(), 30000);
+  HWND dialog = e2e::OpenTool(spruce, main, IDC_BTN_MEMORY, kTitle);
   ASSERT_NE(dialog, nullptr);
 
   for (int id : {IDC_MEM_TOTAL_PHYSICAL, IDC_MEM_AVAILABLE_PHYSICAL, IDC_MEM_TOTAL_VIRTUAL,

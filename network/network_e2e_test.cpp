@@ -45,8 +45,7 @@ TEST(NetworkEndToEnd, MyIpAndTheInternetOptimizerFromTheMainWindow) {
   ASSERT_NE(main, nullptr);
 
   // My IP: both addresses, looked up while the dialog opened.
-  driver::Click(main, IDC_BTN_MYIP);
-  HWND myIp = driver::WaitForWindow(kMyIp, spruce.Id(), 30000);
+  HWND myIp = e2e::OpenTool(spruce, main, IDC_BTN_MYIP, kMyIp);
   ASSERT_NE(myIp, nullptr);
   EXPECT_EQ(driver::ControlText(myIp, IDC_MYIP_PUBLIC), "127.0.0.1");
   const std::string local = driver::ControlText(myIp, IDC_MYIP_LOCAL);
@@ -57,8 +56,7 @@ TEST(NetworkEndToEnd, MyIpAndTheInternetOptimizerFromTheMainWindow) {
 
   // The optimizer probes the site's host, the loopback here, which passes
   // every size: the close box during the probe stops it and closes.
-  driver::Click(main, IDC_BTN_INTERNET);
-  HWND internet = driver::WaitForWindow(kInternet, spruce.Id(), 30000);
+  HWND internet = e2e::OpenTool(spruce, main, IDC_BTN_INTERNET, kInternet);
   ASSERT_NE(internet, nullptr);
   EXPECT_EQ(driver::ControlText(internet, IDC_INTERNET_SITE), "127.0.0.1");
   driver::Click(internet, IDOK);
@@ -71,8 +69,7 @@ TEST(NetworkEndToEnd, MyIpAndTheInternetOptimizerFromTheMainWindow) {
   EXPECT_FALSE(tuning::AnyWritten());
 
   // Restoring the defaults, on Wine's default version (the W2K tag).
-  driver::Click(main, IDC_BTN_INTERNET);
-  internet = driver::WaitForWindow(kInternet, spruce.Id(), 30000);
+  internet = e2e::OpenTool(spruce, main, IDC_BTN_INTERNET, kInternet);
   ASSERT_NE(internet, nullptr);
   driver::Click(internet, IDC_INTERNET_DEFAULTS);
   driver::MessageBoxInfo box;

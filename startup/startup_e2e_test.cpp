@@ -44,8 +44,7 @@ TEST(StartupEndToEnd, ListsBothRootsAndDeletesTheCheckedEntry) {
   driver::Process spruce;
   HWND main = e2e::StartSpruce(spruce, folder.Path());
   ASSERT_NE(main, nullptr);
-  driver::Click(main, IDC_BTN_STARTUP);
-  HWND dialog = driver::WaitForWindow(kTitle, spruce.Id(), 30000);
+  HWND dialog = e2e::OpenTool(spruce, main, IDC_BTN_STARTUP, kTitle);
   ASSERT_NE(dialog, nullptr);
 
   HWND list = GetDlgItem(dialog, IDC_LIST);

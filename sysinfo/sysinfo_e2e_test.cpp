@@ -24,8 +24,7 @@ TEST(SysInfoEndToEnd, OpensSystemInformationAndUsageTimeFromTheMainWindow) {
   HWND main = e2e::StartSpruce(spruce, folder.Path());
   ASSERT_NE(main, nullptr);
 
-  driver::Click(main, IDC_BTN_SYSINFO);
-  HWND info = driver::WaitForWindow(kSysInfo, spruce.Id(), 30000);
+  HWND info = e2e::OpenTool(spruce, main, IDC_BTN_SYSINFO, kSysInfo);
   ASSERT_NE(info, nullptr);
   EXPECT_FALSE(driver::ControlText(info, IDC_SYSINFO_CPU).empty());
   EXPECT_EQ(driver::ControlText(info, IDC_SYSINFO_DRIVES), " C 드라이브");
@@ -38,8 +37,7 @@ TEST(SysInfoEndToEnd, OpensSystemInformationAndUsageTimeFromTheMainWindow) {
   ASSERT_TRUE(driver::WaitForWindowGone(info, 30000));
 
   // Wine's System log is always empty: one blank row, not the list's notice.
-  driver::Click(main, IDC_BTN_USAGETIME);
-  HWND usage = driver::WaitForWindow(kUsageTime, spruce.Id(), 30000);
+  HWND usage = e2e::OpenTool(spruce, main, IDC_BTN_USAGETIME, kUsageTime);
   ASSERT_NE(usage, nullptr);
   std::vector<driver::ListRow> rows = driver::ReadList(GetDlgItem(usage, IDC_LIST), 3);
   ASSERT_EQ(rows.size(), 1u);

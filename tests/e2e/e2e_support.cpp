@@ -19,6 +19,11 @@ HWND StartSpruce(driver::Process& process, const std::string& folder) {
   return driver::WaitForWindow(kMainTitle, process.Id(), 120000);
 }
 
+HWND OpenTool(const driver::Process& spruce, HWND main, int button, const std::string& caption) {
+  driver::Click(main, button);
+  return driver::WaitForWindow(caption, spruce.Id(), 30000);
+}
+
 bool CloseSpruce(driver::Process& process, HWND main) {
   driver::Click(main, IDCANCEL);
   bool ended = process.WaitExit(30000);

@@ -18,6 +18,9 @@ std::string ProfileIniPath();
 // Starts Spruce.exe in folder and waits for its main window; null when it
 // did not appear.
 HWND StartSpruce(driver::Process& process, const std::string& folder);
+// Clicks the main window's button and waits for the tool's dialog, titled
+// caption; null when it did not appear.
+HWND OpenTool(const driver::Process& spruce, HWND main, int button, const std::string& caption);
 // Closes the main window and waits for the program to end.
 bool CloseSpruce(driver::Process& process, HWND main);
 

@@ -38,8 +38,7 @@ TEST(RegistryEndToEnd, FindsDeletesBacksUpAndRestoresAnOrphanedPath) {
   HWND main = e2e::StartSpruce(spruce, folder.Path());
   ASSERT_NE(main, nullptr);
 
-  driver::Click(main, IDC_BTN_REGISTRY);
-  HWND dialog = driver::WaitForWindow(kOptimizer, spruce.Id(), 30000);
+  HWND dialog = e2e::OpenTool(spruce, main, IDC_BTN_REGISTRY, kOptimizer);
   ASSERT_NE(dialog, nullptr);
   driver::MessageBoxInfo box;
   ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kOptimizer, box, 240000));
@@ -71,8 +70,7 @@ TEST(RegistryEndToEnd, FindsDeletesBacksUpAndRestoresAnOrphanedPath) {
   driver::Click(dialog, IDCANCEL);
   ASSERT_TRUE(driver::WaitForWindowGone(dialog, 30000));
 
-  driver::Click(main, IDC_BTN_RESTORE);
-  HWND restore = driver::WaitForWindow(kRestore, spruce.Id(), 30000);
+  HWND restore = e2e::OpenTool(spruce, main, IDC_BTN_RESTORE, kRestore);
   ASSERT_NE(restore, nullptr);
   HWND files = GetDlgItem(restore, IDC_LIST);
   std::vector<driver::ListRow> backups = driver::ReadList(files, 2);
