@@ -32,13 +32,15 @@ for _ in $(seq 100); do [ -s "$session/port" ] && break; sleep 0.1; done
 base="http://127.0.0.1:$(cat "$session/port")/spruce"
 
 # curl and the updater take turns, so that both meet the same load of a
-# shared machine; each pair gives a ratio.
+# shared machine; each pair gives a ratio. Both save the file: curl into the
+# same session folder the updater's temporary files go to.
 SPRUCE_OWN_DISPLAY=1 wine_session_start "$session"
 best_curl=0
 best_updater=0
 ratios=()
 for i in $(seq "$runs"); do
-  curl_speed=$(curl -s -o /dev/null -w '%{speed_download}' "$base/big.bin")
+  curl_speed=$(curl -s -o "$session/curl-big.bin" -w '%{speed_download}' "$base/big.bin")
+  rm -f "$session/curl-big.bin"
   curl_mb=$(awk -v s="$curl_speed" 'BEGIN { printf "%.1f", s / 1e6 }')
   out=$("$ROOT/scripts/wine" "$dir/bin/upgrade_bench.exe" "$base" big.bin "$size" 1 | tr -d '\r')
   updater_mb=$(echo "$out" | sed -n 's/^updater (best of [0-9]*): \([0-9.]*\) MB\/s$/\1/p')
