@@ -16,9 +16,9 @@ quietly "$BUILD/native-build.log" cmake -S "$ROOT" -B "$BUILD/native" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++
 quietly "$BUILD/native-build.log" ninja -C "$BUILD/native"
 
-# The shipped 32-bit programs, and the tests compiled for 32-bit as well, so
-# that a host that can only run x86_64 builds still proves they build.
-echo "== Windows build (i686, the shipped programs and their tests)"
+# The 32-bit programs with their tests, built even where the tests run the
+# x86_64 build, so that every host proves they build.
+echo "== Windows build (i686, the programs and their tests)"
 quietly "$BUILD/i686-build.log" configure_and_build "$BUILD/i686" i686
 if [ "$SPRUCE_ARCH" != i686 ]; then
   echo "== Windows build ($SPRUCE_ARCH, the programs the tests run on this host)"
