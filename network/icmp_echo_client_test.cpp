@@ -2,6 +2,8 @@
 // real echoes to the loopback, which answers every size.
 #include "network/icmp_echo_client.h"
 
+#include <winsock.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,7 +21,9 @@ TEST(IcmpEchoClient, EchoesToTheLoopbackComeBackWithOrWithoutDontFragment) {
       EXPECT_EQ(reply.address, 0x0100007Fu);  // 127.0.0.1 in network order
     }
   }
-  // A name resolves too.
+  // A name resolves too, where the machine knows it (a bare root file
+  // system may have no hosts file and no name service).
+  if (!gethostbyname("localhost")) GTEST_SKIP() << "this machine does not resolve localhost";
   EchoReply reply;
   EXPECT_TRUE(client.Echo("localhost", reply, 128, 1000, 64, 0, true));
 }

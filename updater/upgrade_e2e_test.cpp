@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "framework/program_window.h"
 #include "resources/resource.h"
 #include "tests/e2e/e2e_support.h"
 #include "updater/updater_res.h"
@@ -103,6 +104,12 @@ TEST(UpgradeEndToEnd, SpruceBlinksThenTheUpdaterReplacesBothProgramsAndRestartsI
   EXPECT_EQ(driver::ControlText(up, IDC_UP_FILE_TEXT), "SpruceUp.exe 파일 다운로드 완료");
   EXPECT_EQ(driver::ControlText(up, IDC_UP_COUNT_TEXT), "2 / 2 ");
   e2e::KeepScreenshot(up, "updater-done");
+  PostMessageA(up, WM_SYSCOMMAND, fw::kAboutCommand, 0);
+  HWND about = driver::WaitForWindow("TamarackUp 정보", 0, 30000);
+  ASSERT_NE(about, nullptr);
+  e2e::KeepScreenshot(about, "readme-updater-about");
+  driver::Click(about, IDOK);
+  ASSERT_TRUE(driver::WaitForWindowGone(about, 30000));
   EXPECT_EQ(ReadFileBytes(folder.File("Spruce.exe")), newMain);
   EXPECT_EQ(ReadFileBytes(folder.File("SpruceUp.exe")), newUpdater);
   EXPECT_EQ(ReadFileBytes(folder.File("version.dat")), "1.0.1");

@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "framework/program_window.h"
 #include "resources/resource.h"
 #include "tests/e2e/e2e_support.h"
 
@@ -54,6 +55,14 @@ TEST(MainWindow, ShowsVersionPreviousRunAndRepairsHelpCenter) {
   EXPECT_EQ(button.left - origin.x, 25);
   EXPECT_EQ(button.top - origin.y, 55);
   e2e::KeepScreenshot(main, "readme-main-window");
+
+  // The about box, from the system menu.
+  PostMessageA(main, WM_SYSCOMMAND, fw::kAboutCommand, 0);
+  HWND about = driver::WaitForWindow("Tamarack 정보", first.Id(), 30000);
+  ASSERT_NE(about, nullptr);
+  e2e::KeepScreenshot(about, "readme-about");
+  driver::Click(about, IDOK);
+  ASSERT_TRUE(driver::WaitForWindowGone(about, 30000));
   ASSERT_TRUE(e2e::CloseSpruce(first, main));
 
   char windows[MAX_PATH];
