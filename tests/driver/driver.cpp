@@ -8,6 +8,17 @@
 
 namespace driver {
 
+namespace {
+
+// How the driver asks another process's window for something. Not
+// SMTO_ABORTIFHUNG: Wine may take a busy thread for hung and give up at once
+// (ERROR_TIMEOUT), as it did reading a message box that had just appeared;
+// a thread that really hangs is still given up after the timeout.
+constexpr UINT kSendFlags = SMTO_NORMAL;
+constexpr UINT kSendTimeoutMs = 10000;
+
+}  // namespace
+
 Process::~Process() {
   if (process_) CloseHandle(process_);
 }
@@ -29,8 +40,12 @@ bool Process::Start(const std::string& commandLine, const std::string& workingFo
   std::string cmd = commandLine;
   if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0,
                       block.empty() ? nullptr : &block[0],
-                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi))
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi)) {
+    // Said here, since callers see only that no window came.
+    std::fprintf(stderr, "driver: %s did not start (error %lu)\n", commandLine.c_str(),
+                 GetLastError());
     return false;
+  }
   CloseHandle(pi.hThread);
   process_ = pi.hProcess;
   id_ = pi.dwProcessId;
@@ -149,7 +164,7 @@ std::string ControlText(HWND dialog, int id) {
   // WM_GETTEXT is marshalled across processes by the system.
   char buf[4096] = {};
   SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
-                      SMTO_ABORTIFHUNG, 10000, nullptr);
+                      kSendFlags, kSendTimeoutMs, nullptr);
   return buf;
 }
 
@@ -232,7 +247,7 @@ bool WaitForMessageBox(DWORD pid, const std::string& caption, MessageBoxInfo& bo
         box.caption = caption;
         char buf[2048] = {};
         SendMessageTimeoutA(GetDlgItem(search.found, 0xFFFF), WM_GETTEXT, sizeof buf,
-                            reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 10000, nullptr);
+                            reinterpret_cast<LPARAM>(buf), kSendFlags, kSendTimeoutMs, nullptr);
         box.text = buf;
         return true;
       },
@@ -330,7 +345,7 @@ bool AnswerOpenFileDialog(DWORD pid, const std::string& path, DWORD timeoutMs) {
     if (!name) name = GetDlgItem(dialog, kFileNameEdit);
     // WM_SETTEXT is marshalled across processes by the system.
     SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
-                        SMTO_ABORTIFHUNG, 10000, nullptr);
+                        kSendFlags, kSendTimeoutMs, nullptr);
   }
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
@@ -349,14 +364,14 @@ std::vector<std::string> ComboItems(HWND dialog, int id) {
   HWND combo = GetDlgItem(dialog, id);
   std::vector<std::string> items;
   DWORD_PTR count = 0;
-  if (!SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 10000, &count)) return items;
+  if (!SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, kSendFlags, kSendTimeoutMs, &count)) return items;
   for (int i = 0; i < static_cast<int>(count); ++i) {
     wchar_t wide[1024] = {};
     DWORD_PTR length = 0;
-    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 10000, &length);
+    SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, kSendFlags, kSendTimeoutMs, &length);
     if (length < sizeof wide / sizeof wide[0])
-      SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG,
-                          10000, nullptr);
+      SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide), kSendFlags,
+                          kSendTimeoutMs, nullptr);
     char text[2048] = {};
     WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     items.push_back(text);
@@ -366,13 +381,13 @@ std::vector<std::string> ComboItems(HWND dialog, int id) {
 
 int ComboSelection(HWND dialog, int id) {
   DWORD_PTR item = static_cast<DWORD_PTR>(CB_ERR);
-  SendMessageTimeoutA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 10000, &item);
+  SendMessageTimeoutA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0, kSendFlags, kSendTimeoutMs, &item);
   return static_cast<int>(static_cast<LRESULT>(item));
 }
 
 void SelectComboItem(HWND dialog, int id, int index) {
   HWND combo = GetDlgItem(dialog, id);
-  SendMessageTimeoutA(combo, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+  SendMessageTimeoutA(combo, CB_SETCURSEL, index, 0, kSendFlags, kSendTimeoutMs, nullptr);
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 

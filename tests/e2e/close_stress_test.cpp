@@ -36,6 +36,23 @@ bool WaitUntilEnabled(HWND dialog, int id) {
   return false;
 }
 
+// As WaitUntilEnabled for the exit button, answering a deletion's box on the
+// way: a stop click that reaches the dialog just after its scan ended (the
+// button then reads "삭제") starts a deletion, as a late click by a user may.
+bool WaitUntilExitEnabled(DWORD pid, HWND dialog, const char* caption) {
+  for (int i = 0; i < 3000; ++i) {
+    if (driver::IsEnabled(dialog, IDCANCEL)) return true;
+    driver::MessageBoxInfo box;
+    if (driver::WaitForMessageBox(pid, caption, box, 0)) {
+      // The registry optimizer's text ends with a period, the disk's not.
+      if (box.text != "삭제 완료되었습니다" && box.text != "삭제 완료되었습니다.") return false;
+      driver::AnswerMessageBox(box, IDOK);
+    }
+    Sleep(10);
+  }
+  return false;
+}
+
 // One session: open the tool, stop its scan after delayMs (when it is still
 // running), answer the scan's box, close with the exit button.
 void StopAndClose(const driver::Process& spruce, HWND main, const Tool& tool, DWORD delayMs) {
@@ -46,7 +63,7 @@ void StopAndClose(const driver::Process& spruce, HWND main, const Tool& tool, DW
   if (driver::ControlText(dialog, IDC_DELETE) == "중지") driver::Click(dialog, IDC_DELETE);
   const std::string text = AnswerBox(spruce.Id(), tool.caption);
   EXPECT_TRUE(text == "검색이 중지되었습니다." || text == "검색이 완료되었습니다.") << text;
-  ASSERT_TRUE(WaitUntilEnabled(dialog, IDCANCEL)) << tool.caption;
+  ASSERT_TRUE(WaitUntilExitEnabled(spruce.Id(), dialog, tool.caption)) << tool.caption;
   driver::Click(dialog, IDCANCEL);
   ASSERT_TRUE(driver::WaitForWindowGone(dialog, 30000)) << tool.caption;
 }
