@@ -12,47 +12,6 @@ namespace {
 
 const char kCaption[] = "하드디스크 최적화";
 
-struct Search {
-  DWORD pid;
-  bool wantDialog;  // the tool's dialog (it has the list), else a message box
-  HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char title[128] = {};
-  GetWindowTextA(window, title, sizeof title);
-  if (pid != s->pid || !IsWindowVisible(window) || std::string(title) != kCaption) return TRUE;
-  // The tool's caption is also its message boxes' caption.
-  if ((GetDlgItem(window, IDC_LIST) != nullptr) != s->wantDialog) return TRUE;
-  s->found = window;
-  return FALSE;
-}
-
-HWND WaitFor(DWORD pid, bool dialog) {
-  for (int i = 0; i < 1200; ++i) {
-    Search s{pid, dialog, nullptr};
-    EnumWindows(&Match, reinterpret_cast<LPARAM>(&s));
-    if (s.found) return s.found;
-    Sleep(50);
-  }
-  return nullptr;
-}
-
-// Waits for the tool's message box, checks its text and presses OK.
-void Answer(DWORD pid, const std::string& text) {
-  HWND box = WaitFor(pid, false);
-  ASSERT_NE(box, nullptr) << text;
-  EXPECT_EQ(driver::ControlText(box, 0xFFFF), text);
-  driver::MessageBoxInfo info;
-  info.window = box;
-  info.caption = kCaption;
-  info.text = text;
-  EXPECT_TRUE(driver::AnswerMessageBox(info, IDOK));
-}
-
 TEST(DiskCleanerEndToEnd, ScansDeletesThePlantedJunkAndKeepsTheList) {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
@@ -69,10 +28,9 @@ TEST(DiskCleanerEndToEnd, ScansDeletesThePlantedJunkAndKeepsTheList) {
   driver::Process spruce;
   HWND main = e2e::StartSpruce(spruce, program.Path());
   ASSERT_NE(main, nullptr);
-  driver::Click(main, IDC_BTN_HARDDISK);
-  HWND dialog = WaitFor(spruce.Id(), true);
+  HWND dialog = e2e::OpenTool(spruce, main, IDC_BTN_HARDDISK, kCaption);
   ASSERT_NE(dialog, nullptr);
-  Answer(spruce.Id(), "검색이 완료되었습니다.");
+  EXPECT_EQ(e2e::AnswerBox(spruce.Id(), kCaption), "검색이 완료되었습니다.");
   ASSERT_TRUE(driver::WaitForControlText(dialog, IDC_STATE, "검색완료"));
 
   // Only the planted rows stay ticked: the prefix's other junk is not ours.
@@ -92,7 +50,7 @@ TEST(DiskCleanerEndToEnd, ScansDeletesThePlantedJunkAndKeepsTheList) {
   e2e::KeepScreenshot(dialog, "readme-disk-cleaner");
 
   driver::Click(dialog, IDC_DELETE);
-  Answer(spruce.Id(), "삭제 완료되었습니다");
+  EXPECT_EQ(e2e::AnswerBox(spruce.Id(), kCaption), "삭제 완료되었습니다");
   ASSERT_TRUE(driver::WaitForControlText(dialog, IDC_STATE, "삭제완료"));
   EXPECT_EQ(driver::ReadList(list, 4).size(), rows.size() - 2);
   EXPECT_FALSE(FileExists(sub + "\\one.tmp"));

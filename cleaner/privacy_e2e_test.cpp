@@ -89,9 +89,7 @@ TEST(PrivacyEndToEnd, ClearsPlantedTracesAndForceDeletesAHeldFile) {
   EXPECT_EQ(driver::ControlText(dialog, IDC_HISTORY_STATE), "준비");
   driver::Click(dialog, IDC_DELETE);
   driver::MessageBoxInfo box;
-  ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kPrivacy, box, 120000));
-  EXPECT_EQ(box.text, "삭제 완료되었습니다");
-  ASSERT_TRUE(driver::AnswerMessageBox(box, IDOK));
+  ASSERT_EQ(e2e::AnswerBox(spruce.Id(), kPrivacy, 120000), "삭제 완료되었습니다");
   EXPECT_TRUE(driver::WaitForControlText(dialog, IDC_HISTORY_STATE, "삭제완료", 10000));
   EXPECT_TRUE(driver::WaitForControlText(dialog, IDC_DELETE, "삭제", 10000));
   e2e::KeepScreenshot(dialog, "readme-privacy");

@@ -34,9 +34,7 @@ TEST(MemoryEndToEnd, ShowsTheFiguresAndRunsOncePerOpening) {
 
   driver::Click(dialog, IDOK);
   driver::MessageBoxInfo box;
-  ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kTitle, box, 120000));
-  EXPECT_EQ(box.text, "작업이 완료되었습니다");
-  ASSERT_TRUE(driver::AnswerMessageBox(box, IDOK));
+  ASSERT_EQ(e2e::AnswerBox(spruce.Id(), kTitle, 120000), "작업이 완료되었습니다");
   EXPECT_EQ(SendMessageA(GetDlgItem(dialog, IDC_MEM_RUN_PROGRESS), PBM_GETPOS, 0, 0), 2);
   e2e::KeepScreenshot(dialog, "memory-after-run");
 

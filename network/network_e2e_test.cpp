@@ -72,11 +72,8 @@ TEST(NetworkEndToEnd, MyIpAndTheInternetOptimizerFromTheMainWindow) {
   internet = e2e::OpenTool(spruce, main, IDC_BTN_INTERNET, kInternet);
   ASSERT_NE(internet, nullptr);
   driver::Click(internet, IDC_INTERNET_DEFAULTS);
-  driver::MessageBoxInfo box;
-  ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kInternet, box, 30000));
-  EXPECT_EQ(box.text,
+  ASSERT_EQ(e2e::AnswerBox(spruce.Id(), kInternet, 30000),
             "윈도우 설치 초기값으로 변경을 완료했습니다.\r\n해당 설정을 적용하려면 재부팅을 해야 합니다.");
-  ASSERT_TRUE(driver::AnswerMessageBox(box, IDOK));
   const tuning::Value nt = tuning::Read(tuning::kTcpip, "DefaultRcvWindow");
   EXPECT_EQ(nt.type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(nt.bytes, tuning::DwordBytes(32120));

@@ -63,10 +63,7 @@ TEST(StartupEndToEnd, ListsBothRootsAndDeletesTheCheckedEntry) {
   ASSERT_TRUE(driver::SetRowChecked(list, updater, true));
   e2e::KeepScreenshot(dialog, "readme-startup");
   driver::Click(dialog, IDC_DELETE);
-  driver::MessageBoxInfo box;
-  ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kTitle, box, 30000));
-  EXPECT_EQ(box.text, "삭제 완료되었습니다.");
-  ASSERT_TRUE(driver::AnswerMessageBox(box, IDOK));
+  ASSERT_EQ(e2e::AnswerBox(spruce.Id(), kTitle, 30000), "삭제 완료되었습니다.");
   EXPECT_FALSE(RunValueExists(HKEY_CURRENT_USER, "SpruceE2EUpdater"));
   EXPECT_TRUE(RunValueExists(HKEY_LOCAL_MACHINE, "SpruceE2ETray"));
   EXPECT_EQ(driver::ReadList(list, 4).size(), rows.size() - 1);

@@ -20,14 +20,6 @@ struct Tool {
 const Tool kRegistry = {IDC_BTN_REGISTRY, "레지스트리 최적화"};
 const Tool kDisk = {IDC_BTN_HARDDISK, "하드디스크 최적화"};
 
-// Answers the tool's next message box with OK and returns its text.
-std::string AnswerBox(DWORD pid, const char* caption) {
-  driver::MessageBoxInfo box;
-  if (!driver::WaitForMessageBox(pid, caption, box)) return "<no message box>";
-  driver::AnswerMessageBox(box, IDOK);
-  return box.text;
-}
-
 bool WaitUntilEnabled(HWND dialog, int id) {
   for (int i = 0; i < 3000; ++i) {
     if (driver::IsEnabled(dialog, id)) return true;
@@ -61,7 +53,7 @@ void StopAndClose(const driver::Process& spruce, HWND main, const Tool& tool, DW
   ASSERT_NE(dialog, nullptr) << tool.caption;
   Sleep(delayMs);
   if (driver::ControlText(dialog, IDC_DELETE) == "중지") driver::Click(dialog, IDC_DELETE);
-  const std::string text = AnswerBox(spruce.Id(), tool.caption);
+  const std::string text = e2e::AnswerBox(spruce.Id(), tool.caption);
   EXPECT_TRUE(text == "검색이 중지되었습니다." || text == "검색이 완료되었습니다.") << text;
   ASSERT_TRUE(WaitUntilExitEnabled(spruce.Id(), dialog, tool.caption)) << tool.caption;
   driver::Click(dialog, IDCANCEL);
@@ -94,7 +86,7 @@ TEST(CloseStress, ManyStoppedToolSessionsThenWmCloseEndsTheProgram) {
   driver::Click(main, kDisk.button);
   HWND dialog = driver::WaitForWindow(kDisk.caption, spruce.Id());
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(AnswerBox(spruce.Id(), kDisk.caption), "검색이 완료되었습니다.");
+  EXPECT_EQ(e2e::AnswerBox(spruce.Id(), kDisk.caption), "검색이 완료되었습니다.");
   ASSERT_TRUE(WaitUntilEnabled(dialog, IDCANCEL));
   HWND list = GetDlgItem(dialog, IDC_LIST);
   const std::vector<driver::ListRow> rows = driver::ReadList(list, 4);
@@ -103,7 +95,7 @@ TEST(CloseStress, ManyStoppedToolSessionsThenWmCloseEndsTheProgram) {
       driver::SetRowChecked(list, static_cast<int>(i), false);
   driver::Click(dialog, IDC_DELETE);
   driver::Click(dialog, IDCANCEL);  // refused while the deletion runs
-  EXPECT_EQ(AnswerBox(spruce.Id(), kDisk.caption), "삭제 완료되었습니다");
+  EXPECT_EQ(e2e::AnswerBox(spruce.Id(), kDisk.caption), "삭제 완료되었습니다");
   EXPECT_FALSE(FileExists(planted));
   ASSERT_TRUE(WaitUntilEnabled(dialog, IDCANCEL));
   driver::Click(dialog, IDCANCEL);

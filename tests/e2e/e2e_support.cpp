@@ -24,6 +24,13 @@ HWND OpenTool(const driver::Process& spruce, HWND main, int button, const std::s
   return driver::WaitForWindow(caption, spruce.Id(), 30000);
 }
 
+std::string AnswerBox(DWORD pid, const std::string& caption, DWORD timeoutMs) {
+  driver::MessageBoxInfo box;
+  if (!driver::WaitForMessageBox(pid, caption, box, timeoutMs)) return "<no message box>";
+  if (!driver::AnswerMessageBox(box, IDOK)) return "<not closed> " + box.text;
+  return box.text;
+}
+
 bool CloseSpruce(driver::Process& process, HWND main) {
   driver::Click(main, IDCANCEL);
   bool ended = process.WaitExit(30000);

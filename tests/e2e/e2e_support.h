@@ -21,6 +21,9 @@ HWND StartSpruce(driver::Process& process, const std::string& folder);
 // Clicks the main window's button and waits for the tool's dialog, titled
 // caption; null when it did not appear.
 HWND OpenTool(const driver::Process& spruce, HWND main, int button, const std::string& caption);
+// Waits for the program's next message box titled caption, presses OK and
+// returns its text ("<no message box>" when none came in timeoutMs).
+std::string AnswerBox(DWORD pid, const std::string& caption, DWORD timeoutMs = 60000);
 // Closes the main window and waits for the program to end.
 bool CloseSpruce(driver::Process& process, HWND main);
 

@@ -40,10 +40,7 @@ TEST(RegistryEndToEnd, FindsDeletesBacksUpAndRestoresAnOrphanedPath) {
 
   HWND dialog = e2e::OpenTool(spruce, main, IDC_BTN_REGISTRY, kOptimizer);
   ASSERT_NE(dialog, nullptr);
-  driver::MessageBoxInfo box;
-  ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kOptimizer, box, 240000));
-  EXPECT_EQ(box.text, "검색이 완료되었습니다.");
-  ASSERT_TRUE(driver::AnswerMessageBox(box, IDOK));
+  ASSERT_EQ(e2e::AnswerBox(spruce.Id(), kOptimizer, 240000), "검색이 완료되었습니다.");
   EXPECT_TRUE(driver::WaitForControlText(dialog, IDC_STATE, "검색완료", 10000));
 
   // Keep only our finding checked: the prefix's own entries stay alone.
@@ -62,9 +59,7 @@ TEST(RegistryEndToEnd, FindsDeletesBacksUpAndRestoresAnOrphanedPath) {
   e2e::KeepScreenshot(dialog, "readme-registry-optimizer");
 
   driver::Click(dialog, IDC_DELETE);
-  ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kOptimizer, box, 60000));
-  EXPECT_EQ(box.text, "삭제 완료되었습니다.");
-  ASSERT_TRUE(driver::AnswerMessageBox(box, IDOK));
+  ASSERT_EQ(e2e::AnswerBox(spruce.Id(), kOptimizer, 60000), "삭제 완료되었습니다.");
   EXPECT_EQ(PathValue(), "<no value>");
   EXPECT_EQ(driver::ReadList(list, 5).size(), rows.size() - 1);
   driver::Click(dialog, IDCANCEL);
@@ -79,9 +74,7 @@ TEST(RegistryEndToEnd, FindsDeletesBacksUpAndRestoresAnOrphanedPath) {
   driver::SetRowChecked(files, 0, true);
   e2e::KeepScreenshot(restore, "readme-registry-restore");
   driver::Click(restore, IDC_RESTORE);
-  ASSERT_TRUE(driver::WaitForMessageBox(spruce.Id(), kRestore, box, 30000));
-  EXPECT_EQ(box.text, "복원이 완료되었습니다.");
-  ASSERT_TRUE(driver::AnswerMessageBox(box, IDOK));
+  ASSERT_EQ(e2e::AnswerBox(spruce.Id(), kRestore, 30000), "복원이 완료되었습니다.");
   EXPECT_EQ(PathValue(), dead);
 
   driver::Click(restore, IDCANCEL);
