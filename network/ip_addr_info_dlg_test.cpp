@@ -1,22 +1,26 @@
-// My IP against small HTTP servers of the test's own on 127.0.0.1: what the
+// My IP against the site server in scripted mode on 127.0.0.1: what the
 // public field shows for an echo page, an HTML page, a missing page, a
 // server that is down and one that stalls.
 #include "network/ip_addr_info_dlg.h"
+
+#include <winsock.h>
 
 #include <gtest/gtest.h>
 
 #include "app/site.h"
 #include "framework/controls.h"
-#include "network/test_http_server.h"
 #include "resources/resource.h"
 #include "tests/support/recorder.h"
+#include "upgrade/testing/scripted_site.h"
 
+using testing_support::JsonString;
 using testing_support::MessageBoxRecorder;
 
 namespace {
 
 class IpAddrInfoDlgTest : public ::testing::Test {
  protected:
+  void SetUp() override { site_.ClearRequests(); }
   void TearDown() override { SetEnvironmentVariableA("SPRUCE_SITE", nullptr); }
 
   // Opens the dialog on the site base and returns the public field.
@@ -27,18 +31,27 @@ class IpAddrInfoDlgTest : public ::testing::Test {
     return fw::GetControlText(dialog.Item(IDC_MYIP_PUBLIC));
   }
 
+  // Answers the address page with rule (a JSON object).
+  void AnswerPage(const std::string& rule) {
+    ASSERT_TRUE(site_.SetScript("{\"/spruce/ip.html\": " + rule + "}"));
+  }
+  void AnswerPage(int status, const std::string& body) {
+    AnswerPage("{\"status\": " + std::to_string(status) + ", \"body\": " + JsonString(body) + "}");
+  }
+  size_t Requests() const { return site_.Requests().size(); }
+
   MessageBoxRecorder recorder_;
-  TestHttpServer server_;
+  testing_support::ScriptedSite site_;
 };
 
 TEST_F(IpAddrInfoDlgTest, ShowsTheLocalAddressThePagesAddressAndTheWhoisLink) {
-  ASSERT_NE(server_.Port(), 0);
-  server_.Answer(200, "Your address: 10.1.2.3\r\n");
-  SetEnvironmentVariableA("SPRUCE_SITE", server_.Base().c_str());
+  ASSERT_TRUE(site_.Ok());
+  AnswerPage(200, "Your address: 10.1.2.3\r\n");
+  SetEnvironmentVariableA("SPRUCE_SITE", site_.Origin().c_str());
   CIpAddrInfoDlg dialog;
   ASSERT_TRUE(dialog.CreateModeless(nullptr));
   EXPECT_EQ(fw::GetControlText(dialog.Item(IDC_MYIP_PUBLIC)), "10.1.2.3");
-  EXPECT_EQ(server_.Requests(), 1);
+  EXPECT_EQ(Requests(), 1u);
   const std::string local = fw::GetControlText(dialog.Item(IDC_MYIP_LOCAL));
   EXPECT_NE(inet_addr(local.c_str()), INADDR_NONE) << local;
   EXPECT_EQ(dialog.WhoisLink().Link(), CColorLabel::kLinkWeb);
@@ -48,39 +61,38 @@ TEST_F(IpAddrInfoDlgTest, ShowsTheLocalAddressThePagesAddressAndTheWhoisLink) {
 }
 
 TEST_F(IpAddrInfoDlgTest, AnHtmlPageGivesEveryDigitAndDotOfTheFirst4KiB) {
-  server_.Answer(200, "<html><head><title>v2</title></head>\r\n<body>\r\n1.2.3.4</body></html>");
-  EXPECT_EQ(PublicAddressFrom(server_.Base()), "21.2.3.4");
-  server_.Answer(200, std::string(10000, '7'));
-  EXPECT_EQ(PublicAddressFrom(server_.Base()), std::string(4096, '7'));
+  AnswerPage(200, "<html><head><title>v2</title></head>\r\n<body>\r\n1.2.3.4</body></html>");
+  EXPECT_EQ(PublicAddressFrom(site_.Origin()), "21.2.3.4");
+  AnswerPage(200, std::string(10000, '7'));
+  EXPECT_EQ(PublicAddressFrom(site_.Origin()), std::string(4096, '7'));
   EXPECT_EQ(recorder_.Count(), 0u);
 }
 
 TEST_F(IpAddrInfoDlgTest, AMissingPageOrADownServerLeavesTheFieldEmptyWithoutABox) {
-  server_.Answer(404, "<html>404 Not Found: 10.9.9.9</html>");
-  EXPECT_EQ(PublicAddressFrom(server_.Base()), "");
-  server_.Answer(500, "10.9.9.9");
-  EXPECT_EQ(PublicAddressFrom(server_.Base()), "");
-  EXPECT_EQ(server_.Requests(), 2);
-  EXPECT_EQ(PublicAddressFrom("http://127.0.0.1:" + std::to_string(TestHttpServer::UnusedPort())),
-            "");
+  AnswerPage(404, "<html>404 Not Found: 10.9.9.9</html>");
+  EXPECT_EQ(PublicAddressFrom(site_.Origin()), "");
+  AnswerPage(500, "10.9.9.9");
+  EXPECT_EQ(PublicAddressFrom(site_.Origin()), "");
+  EXPECT_EQ(Requests(), 2u);
+  // Nothing listens on port 9 of the loopback.
+  EXPECT_EQ(PublicAddressFrom("http://127.0.0.1:9"), "");
   EXPECT_EQ(recorder_.Count(), 0u);
 }
 
 TEST_F(IpAddrInfoDlgTest, AStalledServerDoesNotHoldTheDialogBack) {
   // Silent after the request: as if the page could not be opened.
-  server_.Stall();
+  AnswerPage("{\"silent\": 60}");
   DWORD start = GetTickCount();
-  EXPECT_EQ(PublicAddressFrom(server_.Base()), "");
+  EXPECT_EQ(PublicAddressFrom(site_.Origin()), "");
   DWORD took = GetTickCount() - start;
   EXPECT_GE(took, CIpAddrInfoDlg::kFetchDeadlineMs - 500);
   EXPECT_LT(took, CIpAddrInfoDlg::kFetchDeadlineMs + 5000);
   EXPECT_EQ(recorder_.Count(), 0u);
 
   // Silent in the middle of the page: the transfer failed.
-  TestHttpServer midway;
-  midway.Stall("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n10.1.");
+  AnswerPage(R"({"body": "10.1.", "length": 100, "stall": 60, "stall_after": 5})");
   start = GetTickCount();
-  const std::string shown = PublicAddressFrom(midway.Base());
+  const std::string shown = PublicAddressFrom(site_.Origin());
   took = GetTickCount() - start;
   EXPECT_LT(took, CIpAddrInfoDlg::kFetchDeadlineMs + 5000);
   EXPECT_EQ(std::string("10.1.").compare(0, shown.size(), shown), 0) << shown;

@@ -1,12 +1,14 @@
 // The two network tools opened from the main window, with the site pointed
-// at a small server of the test's own that echoes the caller's address; the
+// at the site server, whose address page echoes the caller's address; the
 // optimizer probes the loopback with real ICMP echoes.
+#include <winsock.h>
+
 #include <gtest/gtest.h>
 
-#include "network/test_http_server.h"
 #include "network/tuning_values.h"
 #include "resources/resource.h"
 #include "tests/e2e/e2e_support.h"
+#include "upgrade/testing/scripted_site.h"
 
 using namespace testing_support;
 
@@ -26,9 +28,9 @@ bool WaitForStatusContaining(HWND dialog, const std::string& part, DWORD timeout
 }
 
 TEST(NetworkEndToEnd, MyIpAndTheInternetOptimizerFromTheMainWindow) {
-  TestHttpServer site;
-  ASSERT_NE(site.Port(), 0);
-  site.Answer(200, "<html><body>Your address: {peer}</body></html>", "/spruce/ip.html");
+  // The site server's address page names the caller: 127.0.0.1.
+  ScriptedSite site;
+  ASSERT_TRUE(site.Ok());
   tuning::DeleteAll();
   // Restoring the defaults creates the NetTrans class's parent (volatile)
   // when it is missing, as it is in a fresh prefix; it goes again below.
@@ -40,7 +42,7 @@ TEST(NetworkEndToEnd, MyIpAndTheInternetOptimizerFromTheMainWindow) {
   TempFolder folder("e2e-network");
   driver::Process spruce;
   ASSERT_TRUE(spruce.Start("\"" + BinFolder() + "\\Spruce.exe\"", folder.Path(),
-                           {"SPRUCE_SITE=" + site.Base()}));
+                           {"SPRUCE_SITE=" + site.Origin()}));
   HWND main = driver::WaitForWindow(e2e::kMainTitle, spruce.Id(), 120000);
   ASSERT_NE(main, nullptr);
 

@@ -27,13 +27,15 @@ Scripted mode, for tests that need a server misbehaving on purpose:
 A rule of the script, every field optional:
     {"status": 200, "body": "text", "body_file": "spruce/x.exe", "repeat": 1,
      "length": "auto" | "none" | N, "send": N, "stall": S, "stall_after": N,
-     "endless": false, "redirect": "/spruce/other", "rate": BYTES_PER_SECOND}
+     "endless": false, "redirect": "/spruce/other", "rate": BYTES_PER_SECOND,
+     "silent": S}
 body (text as Latin-1 bytes, or a file below the root) is repeated "repeat"
 times; "length" gives the Content-Length header (the body's own, none, or any
 number); only the first "send" bytes are sent before the connection closes;
 after the headers and "stall_after" bytes of the body, the server sleeps
 "stall" seconds; "endless" sends bytes until the client goes; "redirect"
-answers with that Location (status 302 unless given). In scripted mode GET
+answers with that Location (status 302 unless given); "silent" answers
+nothing at all for S seconds and then closes. In scripted mode GET
 /__quit ends the server.
 """
 
@@ -116,6 +118,9 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
         return True
 
     def _answer(self, rule):
+        if "silent" in rule:
+            time.sleep(float(rule["silent"]))
+            return
         if "redirect" in rule:
             self.send_response(rule.get("status", 302))
             self.send_header("Location", rule["redirect"])
