@@ -5,6 +5,17 @@
 # the same sources and run under 64-bit Wine; the i686 build is still made.
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+# One UTF-8 locale for everything the scripts run, whatever the caller has:
+# in the POSIX locale (a bare install or container sets none) the archive
+# library cannot name "읽어보기.txt" in the package, and Korean names and
+# text pass through Python, iconv and ImageMagick as bytes of no known code.
+# C.UTF-8 is built into Debian's C library, so every machine has it. Wine
+# alone runs in Korean: wine-session.sh sets LANG=ko_KR.UTF-8 for it, which
+# is why no LC_* variable may stay set to override it.
+for locale_var in $(compgen -e | grep -E '^LC_' || true); do unset "$locale_var"; done
+unset locale_var LANGUAGE
+export LANG=C.UTF-8
+
 can_run_32bit() {
   [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }

@@ -23,12 +23,24 @@ fi
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+# A mirror in the middle of a sync can fail one package list (seen: the
+# security suite's i386 list) while every package needed is still in the
+# others; the install below says so when one is really missing.
+update_lists() {
+  apt-get update -qq || echo "install-deps: some package lists could not be fetched; going on with the others" >&2
+}
 if [ "${#missing[@]}" -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  update_lists
+  # When a suite's i386 list was the one that failed, its amd64 updates are
+  # newer than any i386 package apt can see, and the two halves of a
+  # multi-arch library must be one version: then take the release's own
+  # suite first, where both halves are.
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+    apt-get install -y -qq --no-install-recommends -o APT::Default-Release="$(. /etc/os-release && echo "$VERSION_CODENAME")" \
+      "${missing[@]}" >/dev/null
 elif [ "${need_update:-0}" = 1 ]; then
-  apt-get update -qq
+  update_lists
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf8$'; then
