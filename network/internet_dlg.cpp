@@ -146,11 +146,8 @@ void CInternetDlg::Probe() {
                                           kTitle, MB_YESNO | MB_ICONQUESTION);
     // A close asked for while the question was open leaves everything as it was.
     if (answer == IDYES && !closing_) {
-      TcpRegistry registry(osTag_);
-      registry.SetMaxMtu(settings.mtu);
-      registry.SetReceiveWindow(settings.receiveWindow);
-      registry.SetDefaultTtl(settings.ttl);
-      ShowBox("최적화 설정을 완료했습니다.\r\n해당 설정을 적용하려면 재부팅을 해야 합니다.");
+      WriteSettings(settings,
+                    "최적화 설정을 완료했습니다.\r\n해당 설정을 적용하려면 재부팅을 해야 합니다.");
     }
   }
   sender.reset();
@@ -159,12 +156,30 @@ void CInternetDlg::Probe() {
 
 void CInternetDlg::OnRestoreDefaults() {
   if (probing_ || closing_) return;
-  const TcpSettings defaults = WindowsDefaults(osTag_);
+  WriteSettings(WindowsDefaults(osTag_),
+                "윈도우 설치 초기값으로 변경을 완료했습니다.\r\n해당 설정을 적용하려면 재부팅을 해야 합니다.");
+}
+
+void CInternetDlg::WriteSettings(const TcpSettings& settings, const char* done) {
   TcpRegistry registry(osTag_);
-  registry.SetMaxMtu(defaults.mtu);
-  registry.SetReceiveWindow(defaults.receiveWindow);
-  registry.SetDefaultTtl(defaults.ttl);
-  ShowBox("윈도우 설치 초기값으로 변경을 완료했습니다.\r\n해당 설정을 적용하려면 재부팅을 해야 합니다.");
+  registry.SetMaxMtu(settings.mtu);
+  registry.SetReceiveWindow(settings.receiveWindow);
+  registry.SetDefaultTtl(settings.ttl);
+  if (registry.AllWritten()) {
+    ShowBox(done);
+    return;
+  }
+  // The keys belong to the machine: a user without administrator rights may
+  // read them but not change them. What did get written stays (each value
+  // stands on its own) and is named, so the user knows the machine's state.
+  std::string text = "설정을 저장할 수 없습니다. 관리자 권한이 필요합니다.\r\n";
+  if (registry.Written().empty()) {
+    text += "저장된 값은 없습니다.";
+  } else {
+    text += "저장된 값:";
+    for (const std::string& value : registry.Written()) text += "\r\nHKEY_LOCAL_MACHINE\\" + value;
+  }
+  ShowBox(text.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CInternetDlg::OnExit() {

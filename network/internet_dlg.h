@@ -13,6 +13,7 @@
 #include "framework/raii.h"
 #include "framework/ui_feed.h"
 #include "network/echo_sender.h"
+#include "network/tcp_settings.h"
 
 class CInternetDlg : public fw::Dialog {
  public:
@@ -51,6 +52,9 @@ class CInternetDlg : public fw::Dialog {
   // The probe thread's work, up to its last message to the dialog.
   void Probe();
   void ShowBox(const char* text, UINT style = MB_OK);
+  // Writes the three values and shows `done` when every write succeeded;
+  // otherwise an error that names the values that were written.
+  void WriteSettings(const TcpSettings& settings, const char* done);
 
   std::string site_;
   std::string osTag_;

@@ -11,6 +11,7 @@
 #include "network/tuning_values.h"
 #include "resources/resource.h"
 #include "tests/support/recorder.h"
+#include "tests/support/wine_env.h"
 
 using testing_support::MessageBoxRecorder;
 using testing_support::PumpUntil;
@@ -137,6 +138,46 @@ TEST_F(InternetDlgTest, StopShowsInterruptedWithoutABox) {
   recorder_.QueueAnswer(IDNO);
   ASSERT_TRUE(RunProbe(1));
   EXPECT_EQ(Text(IDC_INTERNET_STATUS), "최적화 패킷크기(1472) 찾음");
+}
+
+// A user without administrator rights may read the machine's TCP/IP key
+// but not change it: both the optimization and the restore say so instead
+// of their success text, and name the values that did get written.
+TEST_F(InternetDlgTest, AKeyThatCannotBeWrittenGivesAnErrorNamingWhatWasWritten) {
+  const std::string expected =
+      "설정을 저장할 수 없습니다. 관리자 권한이 필요합니다.\r\n저장된 값:"
+      "\r\nHKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\VxD\\MSTCP\\DefaultRcvWindow"
+      "\r\nHKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\VxD\\MSTCP\\DefaultTTL";
+  {
+    testing_support::ReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, tuning::kTcpip);
+    ASSERT_TRUE(readOnly.Locked());
+    Click(IDC_INTERNET_DEFAULTS);
+    recorder_.QueueAnswer(IDYES);
+    ASSERT_TRUE(RunProbe(3));
+    ASSERT_EQ(recorder_.Count(), 3u);
+    for (size_t i : {0u, 2u}) {
+      EXPECT_EQ(recorder_.Boxes()[i].text, expected);
+      EXPECT_EQ(recorder_.Boxes()[i].caption, kTitle);
+      EXPECT_EQ(recorder_.Boxes()[i].style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    }
+    EXPECT_FALSE(tuning::Read(tuning::kTcpip, "DefaultRcvWindow").present);
+    EXPECT_FALSE(tuning::Read(tuning::kTcpip, "DefaultTTL").present);
+    EXPECT_EQ(tuning::Read(tuning::kMstcp, "DefaultRcvWindow").bytes, tuning::SzBytes("32120"));
+    ExpectIdle();
+  }
+  tuning::DeleteAll();
+  // Neither key may be changed: nothing is written, and the error says so.
+  HKEY mstcp;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, tuning::kMstcp, 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &mstcp, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(mstcp);
+  testing_support::ReadOnlyKey tcpip(HKEY_LOCAL_MACHINE, tuning::kTcpip);
+  testing_support::ReadOnlyKey vxd(HKEY_LOCAL_MACHINE, tuning::kMstcp);
+  ASSERT_TRUE(tcpip.Locked() && vxd.Locked());
+  Click(IDC_INTERNET_DEFAULTS);
+  EXPECT_EQ(recorder_.LastText(),
+            "설정을 저장할 수 없습니다. 관리자 권한이 필요합니다.\r\n저장된 값은 없습니다.");
 }
 
 // Esc and the close box reach the dialog even with its exit button

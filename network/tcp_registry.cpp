@@ -18,19 +18,29 @@ bool Reach(RegistryIE& key, const std::string& path) {
 
 }  // namespace
 
+void TcpRegistry::Record(const std::string& keyPath, const char* name, bool written) {
+  if (written)
+    written_.push_back(keyPath + name);
+  else
+    failed_ = true;
+}
+
 void TcpRegistry::SetMaxMtu(int mtu) {
   if (!TcpKeysFor(osTag_).netTrans) return;
   const std::string text = std::to_string(mtu);
   RegistryIE classKey(HKEY_LOCAL_MACHINE);
-  if (!Reach(classKey, kClassKey)) return;
   std::vector<std::string> adapters;
-  classKey.EnumSubkeys("NetTrans", adapters);
+  // Adapters that can't be listed or opened may be TCP/IP ones left unset.
+  if (!Reach(classKey, kClassKey) || !classKey.EnumSubkeys("NetTrans", adapters)) failed_ = true;
   for (const std::string& adapter : adapters) {
     RegistryIE key(HKEY_LOCAL_MACHINE);
     const std::string path = std::string(kNetTransKey) + adapter;
-    if (!Reach(key, path)) continue;
+    if (!Reach(key, path)) {
+      failed_ = true;
+      continue;
+    }
     if (key.GetString("DriverDesc") != "TCP/IP") continue;
-    if (Reach(key, path)) key.SetString("MaxMTU", text);
+    Record(path + "\\", "MaxMTU", Reach(key, path) && key.SetString("MaxMTU", text));
   }
 }
 
@@ -42,10 +52,10 @@ void TcpRegistry::SetTcpValue(const char* name, int value) {
   const TcpKeySet keys = TcpKeysFor(osTag_);
   if (keys.tcpip) {
     RegistryIE key(HKEY_LOCAL_MACHINE);
-    if (Reach(key, kTcpipKey)) key.SetDword(name, static_cast<DWORD>(value));
+    Record(kTcpipKey, name, Reach(key, kTcpipKey) && key.SetDword(name, static_cast<DWORD>(value)));
   }
   if (keys.mstcp) {
     RegistryIE key(HKEY_LOCAL_MACHINE);
-    if (Reach(key, kMstcpKey)) key.SetString(name, std::to_string(value));
+    Record(kMstcpKey, name, Reach(key, kMstcpKey) && key.SetString(name, std::to_string(value)));
   }
 }

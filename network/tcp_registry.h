@@ -1,8 +1,12 @@
 // Writes the internet optimizer's TCP/IP values into the keys the running
 // Windows version reads (HKEY_LOCAL_MACHINE). A key that cannot be opened or
-// created is skipped: the writes report nothing.
+// created is skipped and the other values are still written; the object
+// remembers every value written and whether anything failed, so the caller
+// never reports success for writes that a user without administrator rights
+// was refused.
 #pragma once
 #include <string>
+#include <vector>
 
 class TcpRegistry {
  public:
@@ -24,8 +28,18 @@ class TcpRegistry {
   void SetReceiveWindow(int window);
   void SetDefaultTtl(int ttl);
 
+  // False once a key could not be reached (opened, or created) or listed,
+  // or a value could not be written.
+  bool AllWritten() const { return !failed_; }
+  // The values written so far, in order, each as its key path followed by
+  // its name ("SYSTEM\...\Parameters\DefaultTTL").
+  const std::vector<std::string>& Written() const { return written_; }
+
  private:
   void SetTcpValue(const char* name, int value);
+  void Record(const std::string& keyPath, const char* name, bool written);
 
   std::string osTag_;
+  std::vector<std::string> written_;
+  bool failed_ = false;
 };

@@ -1,14 +1,12 @@
 #include "registry/registry_dlg.h"
 
-#include <direct.h>
-
 #include <cstdio>
 
-#include "app/cleaner_app.h"
 #include "framework/controls.h"
 #include "framework/font.h"
 #include "framework/msgbox.h"
 #include "framework/worker.h"
+#include "registry/backup_file.h"
 #include "registry/backup_format.h"
 #include "resources/resource.h"
 
@@ -19,39 +17,7 @@ constexpr UINT kEnterIdleMessage = WM_APP + 0x120;
 
 constexpr size_t kStatusLimit = 50;
 constexpr DWORD kStatusInterval = 100;
-// RegistryKey::GetString reads into 255 bytes: longer data reads as empty.
-constexpr size_t kStringBuffer = 255;
 constexpr DWORD kValueNameBuffer = 16383;
-
-bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
-
-// A value's type and bytes exactly as the registry holds them, whatever
-// their size. False when the value can't be read.
-bool ReadRawValue(HKEY key, const std::string& name, DWORD& type, std::string& bytes) {
-  // The value may grow between the size query and the read: ask again.
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-      return false;
-    std::string buffer(size + 1, '\0');
-    DWORD got = size;
-    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                   reinterpret_cast<BYTE*>(&buffer[0]), &got);
-    if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) return false;
-    // The size asked first may be larger than what the read delivers.
-    bytes.assign(buffer.data(), got < size ? got : size);
-    return true;
-  }
-  return false;
-}
-
-// The text RegistryKey::GetString gives for a value: string data that fits
-// 255 bytes, up to its first NUL; empty otherwise.
-std::string StringText(DWORD type, const std::string& bytes) {
-  if (!IsStringType(type) || bytes.size() > kStringBuffer) return std::string();
-  return std::string(bytes.c_str());
-}
 
 // Value names in enumeration order; true only when the enumeration ended
 // with ERROR_NO_MORE_ITEMS.
@@ -170,13 +136,6 @@ CRegistryDlg::~CRegistryDlg() {
     }
   }
   if (deleteThread_.Valid()) WaitForSingleObject(deleteThread_.Get(), INFINITE);
-}
-
-std::string CRegistryDlg::BackupFileName(const SYSTEMTIME& t) {
-  char name[96];
-  std::snprintf(name, sizeof name, "%04d년%02d월%02d일-%02d시%02d분%02d초.reg", t.wYear, t.wMonth,
-                t.wDay, t.wHour, t.wMinute, t.wSecond);
-  return name;
 }
 
 BOOL CRegistryDlg::OnInitDialog() {
@@ -316,9 +275,7 @@ DWORD WINAPI CRegistryDlg::DeleteThreadProc(void* dialog) {
 }
 
 bool CRegistryDlg::WriteBackup(HANDLE file, const std::string& lines) {
-  DWORD written = 0;
-  return WriteFile(file, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr) &&
-         written == lines.size() && FlushFileBuffers(file);
+  return AppendBackupLines(file, lines);
 }
 
 void CRegistryDlg::DeleteCheckedEntries() {
@@ -326,23 +283,8 @@ void CRegistryDlg::DeleteCheckedEntries() {
   HWND list = Item(IDC_LIST);
   StartAnimation();
 
-  const std::string folder = ProgramFolder() + "/backup";
-  _mkdir(folder.c_str());  // an existing folder is fine; a failure shows below
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  // A run in the same second as an earlier one appends to its file, so
-  // no earlier backup is ever emptied.
-  fw::UniqueHandle file(CreateFileA((folder + "/" + BackupFileName(now)).c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
-  bool opened = file.Valid();
-  if (opened) {
-    LONG high = 0;
-    SetLastError(NO_ERROR);
-    opened = SetFilePointer(file.Get(), 0, &high, FILE_END) != INVALID_SET_FILE_POINTER ||
-             GetLastError() == NO_ERROR;
-  }
-  if (!opened) {
+  fw::UniqueHandle file = OpenBackupFile();
+  if (!file.Valid()) {
     StopAnimation();
     fw::ShowMessageBox(hwnd, "백업 파일을 만들 수 없어 삭제하지 않았습니다.", kTitle,
                        MB_OK | MB_ICONEXCLAMATION);
@@ -415,7 +357,7 @@ CRegistryDlg::RowResult CRegistryDlg::DeleteEntry(const Row& row, HANDLE backup)
       DWORD type = 0;
       std::string bytes;
       if (!ReadRawValue(key.Get(), name, type, bytes)) continue;  // gone meanwhile
-      lines += FormatValueLine(rootLong, row.keyPath, name, StringText(type, bytes));
+      lines += FormatValueLine(rootLong, row.keyPath, name, RegistryStringText(type, bytes));
       lines += FormatTypedValueLine(rootLong, row.keyPath, name, type, bytes);
     }
     queried = RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,

@@ -78,11 +78,6 @@ class CRegistryDlg : public fw::Dialog {
   // True while a scan or a deletion runs ("중지" on button 5).
   bool IsBusy() const { return busy_ != 0; }
 
-  // The backup file name for a local time: "%Y년%m월%d일-%H시%M분%S초.reg".
-  // A deletion run appends to its file, so a second run within the same
-  // second adds its lines after those of the first instead of replacing them.
-  static std::string BackupFileName(const SYSTEMTIME& time);
-
  protected:
   BOOL OnInitDialog() override;
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;

@@ -16,6 +16,7 @@
 #include "app/activity_log.h"
 #include "app/cleaner_app.h"
 #include "framework/controls.h"
+#include "registry/backup_file.h"
 #include "registry/restore_dlg.h"
 #include "resources/resource.h"
 #include "tests/support/recorder.h"
@@ -464,7 +465,7 @@ TEST_F(RegistryDlgTest, DeletionBacksUpEveryEntryExactlyAndRestoreBringsItBack) 
   }
   // Files of the coming seconds already exist: a run must add to them.
   for (int s = 0; s < 20; ++s) {
-    const std::string name = CRegistryDlg::BackupFileName(SecondsFromNow(s));
+    const std::string name = BackupFileName(SecondsFromNow(s));
     if (!testing_support::FileExists(backup + "\\" + name))
       WriteFileBytes(backup + "\\" + name, "KEY+HKEY_CURRENT_USER+Software\\" + kTag + "Earlier\r\n");
   }

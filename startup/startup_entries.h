@@ -1,6 +1,6 @@
 // The programs Windows starts at log-on from the two Run keys: the current
-// user's and the machine's. Reads and deletes through RegistryKey; touches
-// no window.
+// user's and the machine's. Lists them with read access only, and deletes
+// one after writing it into the registry backup file; touches no window.
 #pragma once
 #include <windows.h>
 
@@ -18,12 +18,20 @@ struct StartupEntry {
 };
 
 // The current user's entries, then the machine's, each in the registry's
-// enumeration order. A root whose Run key does not open, or whose value
-// names can't all be listed, contributes nothing. The data is shown as
-// stored: environment references are not expanded.
+// enumeration order. The keys are opened for reading only, so a user
+// without the rights to change the machine's key still sees its entries. A
+// root whose Run key does not open, or whose value names can't all be
+// listed, contributes nothing. The data is shown as stored: environment
+// references are not expanded.
 std::vector<StartupEntry> CollectStartupEntries();
 
-// Deletes the entry's own value: under its root, by its exact name. True
-// when the value is gone afterwards, also when it (or its whole Run key)
-// was already gone; false when it is still there (no rights, a locked key).
-bool DeleteStartupEntry(const StartupEntry& entry);
+enum class StartupDeletion {
+  kDeleted,       // the value is gone (also when it, or its Run key, was gone already)
+  kKept,          // it is still there: no rights to change its key, or the deletion failed
+  kBackupFailed,  // its lines could not be written to the backup: it is still there
+};
+
+// Deletes the entry's own value (under its root, by its exact name) after
+// appending its lines, with its exact type and bytes, to the backup file.
+// Only this asks for write access to the Run key.
+StartupDeletion DeleteStartupEntry(const StartupEntry& entry, HANDLE backup);

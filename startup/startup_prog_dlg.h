@@ -1,6 +1,7 @@
 // The startup-program manager (108): lists the values of the two Run keys
-// and deletes the ones the user checks. Everything runs on the dialog's
-// thread; no backup is kept and nothing is asked.
+// and deletes the ones the user checks, each written first into a registry
+// backup file that the restore dialog lists. Everything runs on the
+// dialog's thread; nothing is asked.
 #pragma once
 #include <windows.h>
 
@@ -19,9 +20,6 @@ class CStartProgDlg : public fw::Dialog {
 
  protected:
   BOOL OnInitDialog() override;
-  // Deletes one entry's value; true when it is gone. A seam, so tests can
-  // refuse a deletion the way a key without rights would.
-  virtual bool DeleteEntry(const StartupEntry& entry);
 
  private:
   static const fw::MessageEntry<CStartProgDlg> kMessages[];

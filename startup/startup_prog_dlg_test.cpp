@@ -1,20 +1,27 @@
 // The startup-program manager over the real Run keys of the test prefix:
-// what it lists, in which order and how, and which values a deletion
-// really removes.
+// what it lists, in which order and how, which values a deletion really
+// removes, and the backup that brings them back.
 #include "startup/startup_prog_dlg.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
+#include <tuple>
+#include <utility>
 #include <string>
 #include <vector>
 
+#include "app/cleaner_app.h"
 #include "framework/controls.h"
+#include "framework/raii.h"
+#include "registry/restore_dlg.h"
 #include "resources/resource.h"
 #include "tests/support/recorder.h"
+#include "tests/support/wine_env.h"
 
 using testing_support::MessageBoxRecorder;
+using testing_support::TempFolder;
 
 namespace {
 
@@ -36,6 +43,20 @@ void Plant(HKEY root, const std::string& name, DWORD type, const std::string& by
 
 void PlantText(HKEY root, const std::string& name, const std::string& text) {
   Plant(root, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
+}
+
+// The type and bytes of a Run value, or type 0 and "<gone>".
+std::pair<DWORD, std::string> Raw(HKEY root, const std::string& name) {
+  HKEY key;
+  if (RegOpenKeyExA(root, kRun, 0, KEY_READ, &key) != ERROR_SUCCESS) return {0, "<gone>"};
+  DWORD type = 0;
+  char data[1024];
+  DWORD size = sizeof data;
+  const LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS) return {0, "<gone>"};
+  return {type, std::string(data, size)};
 }
 
 // The data of a Run value, or "<gone>".
@@ -70,6 +91,18 @@ struct PlantedValues {
   }
 };
 
+// The names of the backup files in a folder.
+std::vector<std::string> BackupFileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*.reg").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(data.cFileName);
+  while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
 struct Row {
   int index;
   std::string program, commandLine, location;
@@ -91,6 +124,26 @@ std::vector<Row> OurRows(const fw::Dialog& dialog) {
 void PressDelete(const fw::Dialog& dialog) {
   SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_DELETE, BN_CLICKED), 0);
 }
+
+void CheckOurs(const fw::Dialog& dialog) {
+  for (const Row& row : OurRows(dialog)) fw::list::SetChecked(dialog.Item(IDC_LIST), row.index, true);
+}
+
+// Deletions write their backup into a program folder of the test's own.
+class StartupProgramsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = ProgramFolder();
+    TheApp().SetProgramFolder(folder_.Path());
+  }
+  void TearDown() override { TheApp().SetProgramFolder(saved_); }
+  std::string BackupFolder() const { return folder_.File("backup"); }
+
+  TempFolder folder_{"startup"};
+  std::string saved_;
+  PlantedValues cleanup_;
+  MessageBoxRecorder boxes_;
+};
 
 TEST(StartupPrograms, ListsTheUsersEntriesThenTheMachinesUncheckedWithTheirStoredData) {
   PlantedValues cleanup;
@@ -126,15 +179,14 @@ TEST(StartupPrograms, ListsTheUsersEntriesThenTheMachinesUncheckedWithTheirStore
   }
 }
 
-TEST(StartupPrograms, NonStringAndOverlongDataListEmptyAndStillDelete) {
-  PlantedValues cleanup;
+TEST_F(StartupProgramsTest, NonStringAndOverlongDataListEmptyAndStillDelete) {
   Plant(HKEY_CURRENT_USER, kTag + "Binary", REG_BINARY, std::string("\x01\x02\x03", 3));
   Plant(HKEY_CURRENT_USER, kTag + "Number", REG_DWORD, std::string("\x07\x00\x00\x00", 4));
   PlantText(HKEY_LOCAL_MACHINE, kTag + "Long254", std::string(254, 'a'));
   PlantText(HKEY_LOCAL_MACHINE, kTag + "Long255", std::string(255, 'b'));
   PlantText(HKEY_CURRENT_USER, kTag + "Keep", "C:\\keep.exe");
 
-  MessageBoxRecorder boxes;
+  MessageBoxRecorder& boxes = boxes_;
   CStartProgDlg dialog;
   ASSERT_TRUE(dialog.CreateModeless());
   std::vector<Row> rows = OurRows(dialog);
@@ -170,8 +222,7 @@ TEST(StartupPrograms, NonStringAndOverlongDataListEmptyAndStillDelete) {
   EXPECT_EQ(Stored(HKEY_CURRENT_USER, kTag + "Keep"), "C:\\keep.exe");
 }
 
-TEST(StartupPrograms, ANameInBothRunKeysDeletesOnlyTheCheckedRowsOwnValue) {
-  PlantedValues cleanup;
+TEST_F(StartupProgramsTest, ANameInBothRunKeysDeletesOnlyTheCheckedRowsOwnValue) {
   const std::string both = kTag + "Both";
   PlantText(HKEY_CURRENT_USER, both, "C:\\user.exe");
   PlantText(HKEY_LOCAL_MACHINE, both, "C:\\machine.exe");
@@ -181,7 +232,6 @@ TEST(StartupPrograms, ANameInBothRunKeysDeletesOnlyTheCheckedRowsOwnValue) {
   PlantText(HKEY_CURRENT_USER, longName + "1", "C:\\one.exe");
   PlantText(HKEY_CURRENT_USER, longName + "2", "C:\\two.exe");
 
-  MessageBoxRecorder boxes;
   CStartProgDlg dialog;
   ASSERT_TRUE(dialog.CreateModeless());
   HWND list = dialog.Item(IDC_LIST);
@@ -201,54 +251,117 @@ TEST(StartupPrograms, ANameInBothRunKeysDeletesOnlyTheCheckedRowsOwnValue) {
             (std::set<std::string>{"C:\\user.exe", "C:\\one.exe"}));
 }
 
-// Refuses to delete the values named in `locked`, as a key without the
-// rights to change it would.
-class LockedStartProgDlg : public CStartProgDlg {
- public:
-  std::set<std::string> locked;
+TEST_F(StartupProgramsTest, AReadOnlyMachineKeyIsListedAndItsCheckedRowsStay) {
+  PlantText(HKEY_LOCAL_MACHINE, kTag + "Machine", "C:\\machine.exe");
+  PlantText(HKEY_CURRENT_USER, kTag + "User", "C:\\user.exe");
+  testing_support::ReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, kRun);
+  ASSERT_TRUE(readOnly.Locked());
 
- protected:
-  bool DeleteEntry(const StartupEntry& entry) override {
-    return !locked.count(entry.program) && CStartProgDlg::DeleteEntry(entry);
-  }
-};
-
-TEST(StartupPrograms, AValueThatCannotBeDeletedKeepsItsRowChecked) {
-  PlantedValues cleanup;
-  PlantText(HKEY_LOCAL_MACHINE, kTag + "1Locked", "C:\\locked.exe");
-  PlantText(HKEY_LOCAL_MACHINE, kTag + "2Free", "C:\\free.exe");
-
-  MessageBoxRecorder boxes;
-  LockedStartProgDlg dialog;
-  dialog.locked = {kTag + "1Locked"};
+  CStartProgDlg dialog;
   ASSERT_TRUE(dialog.CreateModeless());
-  for (const Row& row : OurRows(dialog)) fw::list::SetChecked(dialog.Item(IDC_LIST), row.index, true);
+  std::vector<Row> rows = OurRows(dialog);
+  ASSERT_EQ(rows.size(), 2u) << "the machine's entries are listed with read access";
+  EXPECT_EQ(rows[1].commandLine, "C:\\machine.exe");
+  CheckOurs(dialog);
   PressDelete(dialog);
 
-  EXPECT_EQ(boxes.LastText(), "삭제 완료되었습니다.");
-  const std::vector<Row> rows = OurRows(dialog);
+  ASSERT_EQ(boxes_.Count(), 1u);
+  EXPECT_EQ(boxes_.LastText(), "체크된 채 남은 항목은 삭제할 수 없습니다. 관리자 권한이 필요합니다.");
+  EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+  rows = OurRows(dialog);
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].program, kTag + "1Locked");
+  EXPECT_EQ(rows[0].program, kTag + "Machine");
   EXPECT_TRUE(rows[0].checked);
-  EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kTag + "1Locked"), "C:\\locked.exe");
-  EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kTag + "2Free"), "<gone>");
+  EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kTag + "Machine"), "C:\\machine.exe");
+  EXPECT_EQ(Stored(HKEY_CURRENT_USER, kTag + "User"), "<gone>");
+  // Only what was deleted is in the backup.
+  const std::string backup = testing_support::ReadFileBytes(
+      BackupFolder() + "\\" + BackupFileNames(BackupFolder()).at(0));
+  EXPECT_NE(backup.find(kTag + "User"), std::string::npos);
+  EXPECT_EQ(backup.find(kTag + "Machine"), std::string::npos);
+}
+
+TEST_F(StartupProgramsTest, DeletedValuesComeBackByteForByteFromTheBackup) {
+  const std::vector<std::tuple<HKEY, std::string, DWORD, std::string>> planted = {
+      {HKEY_CURRENT_USER, kTag + "Sz", REG_SZ, std::string("C:\\a b\\a.exe /x+y") + '\0'},
+      {HKEY_CURRENT_USER, kTag + "Expand", REG_EXPAND_SZ, std::string("%windir%\\x.exe") + '\0'},
+      {HKEY_CURRENT_USER, kTag + "Bin+ary", REG_BINARY, std::string("\0\r\n+\xff", 5)},
+      {HKEY_CURRENT_USER, kTag + "Long", REG_SZ, std::string(400, 'l') + '\0'},
+      {HKEY_LOCAL_MACHINE, kTag + "Number", REG_DWORD, std::string("\x07\x00\x00\x00", 4)},
+      {HKEY_LOCAL_MACHINE, kTag + "Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
+  };
+  std::vector<std::pair<DWORD, std::string>> stored;
+  for (const auto& [root, name, type, bytes] : planted) {
+    Plant(root, name, type, bytes);
+    stored.push_back(Raw(root, name));
+    EXPECT_EQ(stored.back(), std::make_pair(type, bytes)) << name;
+  }
+
+  CStartProgDlg dialog;
+  ASSERT_TRUE(dialog.CreateModeless());
+  ASSERT_EQ(OurRows(dialog).size(), planted.size());
+  CheckOurs(dialog);
+  PressDelete(dialog);
+  EXPECT_EQ(boxes_.LastText(), "삭제 완료되었습니다.");
+  EXPECT_TRUE(OurRows(dialog).empty());
+  for (const auto& [root, name, type, bytes] : planted) EXPECT_EQ(Raw(root, name).second, "<gone>");
+
+  // One backup file, which the restore dialog lists and brings back.
+  const std::vector<std::string> files = BackupFileNames(BackupFolder());
+  ASSERT_EQ(files.size(), 1u);
+  {
+    CRegistryRestoreDlg restore;
+    ASSERT_TRUE(restore.CreateModeless());
+    ASSERT_EQ(fw::list::Count(restore.Item(IDC_LIST)), 1);
+    EXPECT_EQ(fw::list::Text(restore.Item(IDC_LIST), 0, 1), files[0]);
+  }
+  CRegistryRestoreDlg::RestoreBackup(
+      testing_support::ReadFileBytes(BackupFolder() + "\\" + files[0]));
+  for (size_t i = 0; i < planted.size(); ++i) {
+    const auto& [root, name, type, bytes] = planted[i];
+    EXPECT_EQ(Raw(root, name), stored[i]) << name;
+  }
+}
+
+TEST_F(StartupProgramsTest, NothingIsDeletedWithoutABackupFile) {
+  PlantText(HKEY_CURRENT_USER, kTag + "User", "C:\\user.exe");
+  PlantText(HKEY_LOCAL_MACHINE, kTag + "Machine", "C:\\machine.exe");
+  // "backup" is a file here: neither the folder nor a file in it can be made.
+  ASSERT_TRUE(testing_support::WriteFileBytes(BackupFolder(), "not a folder"));
+
+  CStartProgDlg dialog;
+  ASSERT_TRUE(dialog.CreateModeless());
+  CheckOurs(dialog);
+  PressDelete(dialog);
+  ASSERT_EQ(boxes_.Count(), 1u);
+  EXPECT_EQ(boxes_.LastText(), "백업 파일을 만들 수 없어 삭제하지 않았습니다.");
+  EXPECT_EQ(boxes_.Boxes()[0].caption, "시작프로그램 관리");
+  EXPECT_EQ(Stored(HKEY_CURRENT_USER, kTag + "User"), "C:\\user.exe");
+  EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, kTag + "Machine"), "C:\\machine.exe");
+  const std::vector<Row> rows = OurRows(dialog);
+  ASSERT_EQ(rows.size(), 2u);
+  for (const Row& row : rows) EXPECT_TRUE(row.checked);
 }
 
 TEST(StartupEntries, AValueAlreadyGoneCountsAsDeleted) {
   PlantedValues cleanup;
+  TempFolder folder("startup-gone");
+  fw::UniqueHandle backup(CreateFileA(folder.File("b.reg").c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(backup.Valid());
   PlantText(HKEY_CURRENT_USER, kTag + "Soon", "C:\\soon.exe");
   const std::vector<StartupEntry> entries = CollectStartupEntries();
   auto ours = std::find_if(entries.begin(), entries.end(),
                            [](const StartupEntry& e) { return e.program == kTag + "Soon"; });
   ASSERT_NE(ours, entries.end());
   EXPECT_EQ(ours->root, HKEY_CURRENT_USER);
-  EXPECT_TRUE(DeleteStartupEntry(*ours));
+  EXPECT_TRUE(DeleteStartupEntry(*ours, backup.Get()) == StartupDeletion::kDeleted);
   EXPECT_EQ(Stored(HKEY_CURRENT_USER, kTag + "Soon"), "<gone>");
   // Gone already, or its whole key gone: nothing starts it any more.
-  EXPECT_TRUE(DeleteStartupEntry(*ours));
+  EXPECT_TRUE(DeleteStartupEntry(*ours, backup.Get()) == StartupDeletion::kDeleted);
   StartupEntry elsewhere = *ours;
   elsewhere.location = "SOFTWARE\\SpruceNoSuchKey\\Run";
-  EXPECT_TRUE(DeleteStartupEntry(elsewhere));
+  EXPECT_TRUE(DeleteStartupEntry(elsewhere, backup.Get()) == StartupDeletion::kDeleted);
 }
 
 }  // namespace

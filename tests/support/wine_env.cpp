@@ -142,4 +142,36 @@ std::string ArtifactFolder() {
   return path;
 }
 
+ReadOnlyKey::ReadOnlyKey(HKEY root, const std::string& path) {
+  if (RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key_) != ERROR_SUCCESS) {
+    key_ = nullptr;
+    return;
+  }
+  DWORD size = 0;
+  RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+  saved_.resize(size);
+  if (size == 0 ||
+      RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS)
+    return;
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
+    return;
+  alignas(DWORD) BYTE aclBuffer[256];
+  auto* acl = reinterpret_cast<PACL>(aclBuffer);
+  SECURITY_DESCRIPTOR sd;
+  locked_ = InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION) &&
+            AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ, everyone) &&
+            InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+            SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) &&
+            RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+  FreeSid(everyone);
+}
+
+ReadOnlyKey::~ReadOnlyKey() {
+  if (!key_) return;
+  if (locked_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+  RegCloseKey(key_);
+}
+
 }  // namespace testing_support

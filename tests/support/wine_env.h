@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -32,6 +33,26 @@ bool FileExists(const std::string& path);
 
 // Deletes a registry key with all its subkeys (test clean-up).
 void DeleteKeyTree(HKEY root, const std::string& path);
+
+// While it lives, an existing key grants everyone read access only, so the
+// program under test may read it but not write to it or delete its values,
+// as a user without administrator rights finds the machine's keys. This is
+// real: the wineserver checks a key's security descriptor on every open.
+// The key's own descriptor comes back when the object goes.
+class ReadOnlyKey {
+ public:
+  ReadOnlyKey(HKEY root, const std::string& path);
+  ~ReadOnlyKey();
+  ReadOnlyKey(const ReadOnlyKey&) = delete;
+  ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+  // True when the key is read-only now.
+  bool Locked() const { return locked_; }
+
+ private:
+  HKEY key_ = nullptr;  // kept open with the right to change its descriptor
+  std::vector<BYTE> saved_;
+  bool locked_ = false;
+};
 
 // Starts a program and returns its process handle (null on failure).
 HANDLE StartProcess(const std::string& commandLine, const std::string& workingFolder);
