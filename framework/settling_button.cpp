@@ -16,6 +16,12 @@ void SettlingButton::Settle(HWND dialog, const char* text) {
   if (!SetTimer(dialog, timerId_, kSettleMs, nullptr)) OnTimer(dialog, timerId_);
 }
 
+void SettlingButton::Hold(HWND dialog) {
+  HWND button = GetDlgItem(dialog, id_);
+  hadFocus_ = hadFocus_ || GetFocus() == button;
+  EnableWindow(button, FALSE);
+}
+
 void SettlingButton::Activate(HWND dialog, const char* text) {
   KillTimer(dialog, timerId_);
   hadFocus_ = false;

@@ -25,6 +25,8 @@ class SettlingButton {
 
   // The job has ended: text disabled now, usable after kSettleMs.
   void Settle(HWND dialog, const char* text);
+  // A stop was asked: disabled, text kept, until the job ends and settles.
+  void Hold(HWND dialog);
   // A job starts: text, enabled at once; a pending settle is dropped.
   void Activate(HWND dialog, const char* text);
   // For the dialog's WM_TIMER: true when timerId was this button's (it is

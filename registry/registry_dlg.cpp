@@ -266,7 +266,7 @@ void CRegistryDlg::OnDeleteOrStop() {
     // dialog to idle itself; until then the button can't start another.
     stop_ = 1;
     scanThread_.RequestStop();
-    EnableWindow(Item(IDC_DELETE), FALSE);
+    deleteButton_.Hold(Hwnd());
     return;
   }
   // The rows are read here, in one go on the dialog's thread; the check

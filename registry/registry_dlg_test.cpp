@@ -283,6 +283,9 @@ TEST_F(RegistryDlgTest, AClickLandingAsTheScanEndsDeletesNothing) {
         return false;
       },
       60000));
+  // Clicked with the mouse: the button has the keyboard focus.
+  SendMessageA(dialog.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+  ASSERT_EQ(GetFocus(), button);
   Click(dialog.Hwnd(), IDC_DELETE);
   // A second click, on its way while the scan ends: nothing happens.
   ASSERT_TRUE(ClickAsTheJobEnds(dialog.Hwnd(), IDC_DELETE, [&] { return !dialog.IsBusy(); }));
@@ -291,6 +294,8 @@ TEST_F(RegistryDlgTest, AClickLandingAsTheScanEndsDeletesNothing) {
   EXPECT_FALSE(IsWindowEnabled(button));
   const int rows = fw::list::Count(list);
   ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(button) != FALSE; }, 10000));
+  // Disabled, it lost the focus; usable again, it has it back (Esc works).
+  EXPECT_EQ(GetFocus(), button);
   ASSERT_EQ(recorder_.Count(), 1u);
   EXPECT_EQ(recorder_.LastText(), "검색이 중지되었습니다.");
   EXPECT_EQ(fw::list::Count(list), rows);
