@@ -30,7 +30,8 @@ class SettlingButton {
   // A job starts: text, enabled at once; a pending settle is dropped.
   void Activate(HWND dialog, const char* text);
   // For the dialog's WM_TIMER: true when timerId was this button's (it is
-  // then enabled, and gets back the keyboard focus it lost by settling).
+  // then enabled, and gets back the keyboard focus it lost by being
+  // disabled).
   bool OnTimer(HWND dialog, WPARAM timerId);
   // Whether a command from the button may act: only while it is enabled.
   bool Accepts(HWND dialog) const;

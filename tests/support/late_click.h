@@ -25,7 +25,8 @@ inline bool ClickAsTheJobEnds(HWND dialog, int id, const std::function<bool()>& 
     // A waiting timer message would end this wait at once: not asked for.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT & ~QS_TIMER);
   }
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
   return true;
 }
 
