@@ -23,6 +23,7 @@
 #include "cleaner/disk_clean_dlg.h"
 #include "framework/controls.h"
 #include "framework/msgbox.h"
+#include "framework/wait.h"
 #include "bench/plant.h"
 #include "bench/stopwatch.h"
 #include "resources/resource.h"
@@ -173,6 +174,9 @@ Round RunRound(int files, const std::string& tag) {
     for (size_t i = 0; i < half; ++i) deleted += DeleteFileA(paths[i].c_str()) ? 1 : 0;
     r.bareDelete = Now() - t;
 
+    // Button 5 is usable only a moment after the scan ended (long since,
+    // after the bare loop above; this only makes sure).
+    fw::WaitWhilePumping([&] { return IsWindowEnabled(dialog.Item(IDC_DELETE)) != FALSE; });
     t = Now();
     SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_DELETE, BN_CLICKED), 0);
     Pump(dialog);

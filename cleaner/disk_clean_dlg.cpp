@@ -22,6 +22,8 @@ const char kCaption[] = "하드디스크 최적화";
 
 // Asks the dialog's thread to run a std::function (lParam) and return.
 constexpr UINT kRunMessage = WM_APP + 0x101;
+// The timer that makes button 5 usable after a job ended.
+constexpr UINT_PTR kSettleTimer = 1;
 
 // How often the scan hands its status text to the dialog: each change
 // repaints the label, and a folder shown for less is not read anyway.
@@ -120,9 +122,11 @@ const fw::MessageEntry<CDiskCleanDlg> CDiskCleanDlg::kMessages[] = {
     fw::OnCommand(IDCANCEL, &CDiskCleanDlg::OnExit),
     fw::OnNotify(IDC_LIST, LVN_ITEMCHANGING, &CDiskCleanDlg::OnListItemChanging),
     fw::OnMessage(kRunMessage, &CDiskCleanDlg::OnRunOnUiThread),
+    fw::OnMessage(WM_TIMER, &CDiskCleanDlg::OnTimer),
 };
 
-CDiskCleanDlg::CDiskCleanDlg() : fw::Dialog(IDD_DISKCLEAN) {}
+CDiskCleanDlg::CDiskCleanDlg()
+    : fw::Dialog(IDD_DISKCLEAN), deleteButton_(IDC_DELETE, kSettleTimer) {}
 
 CDiskCleanDlg::~CDiskCleanDlg() {
   stop_ = 1;
@@ -176,7 +180,8 @@ BOOL CDiskCleanDlg::OnInitDialog() {
 }
 
 void CDiskCleanDlg::OnDelete() {
-  if (closing_) return;
+  // A click queued before the button settled arrives all the same.
+  if (closing_ || !deleteButton_.Accepts(Hwnd())) return;
   if (busy_) {
     EnterIdle();
     StopAnimation();
@@ -233,6 +238,10 @@ LRESULT CDiskCleanDlg::OnListItemChanging(NMHDR* header) {
   return FALSE;
 }
 
+INT_PTR CDiskCleanDlg::OnTimer(WPARAM timerId, LPARAM) {
+  return deleteButton_.OnTimer(Hwnd(), timerId);
+}
+
 INT_PTR CDiskCleanDlg::OnRunOnUiThread(WPARAM, LPARAM lp) {
   (*reinterpret_cast<const std::function<void()>*>(lp))();
   return TRUE;
@@ -251,7 +260,7 @@ void CDiskCleanDlg::EnterBusy() {
   stop_ = 0;
   busy_ = 1;
   RunOnUiThread([this] {
-    fw::SetControlText(Item(IDC_DELETE), "중지");
+    deleteButton_.Activate(Hwnd(), "중지");
     EnableWindow(Item(IDCANCEL), FALSE);
   });
 }
@@ -260,7 +269,8 @@ void CDiskCleanDlg::EnterIdle() {
   stop_ = 1;
   busy_ = 0;
   RunOnUiThread([this] {
-    fw::SetControlText(Item(IDC_DELETE), "삭제");
+    // A stop click still on its way must not start a deletion.
+    deleteButton_.Settle(Hwnd(), "삭제");
     EnableWindow(Item(IDCANCEL), TRUE);
   });
 }

@@ -18,6 +18,7 @@
 #include "cleaner/safe_files.h"
 #include "framework/dialog.h"
 #include "framework/raii.h"
+#include "framework/settling_button.h"
 #include "framework/ui_feed.h"
 #include "widgets/color_label.h"
 #include "widgets/gif_picture.h"
@@ -109,12 +110,14 @@ class CDiskCleanDlg : public fw::Dialog {
   void OnExit();
   LRESULT OnListItemChanging(NMHDR* header);
   INT_PTR OnRunOnUiThread(WPARAM wp, LPARAM lp);
+  INT_PTR OnTimer(WPARAM timerId, LPARAM);
 
   // Runs fn on the dialog's thread (at once when called there).
   void RunOnUiThread(const std::function<void()>& fn);
   // Busy: stop flag 0, busy flag 1, button 5 "중지", button 2 disabled.
   void EnterBusy();
-  // Idle: stop flag 1, busy flag 0, button 5 "삭제", button 2 enabled.
+  // Idle: stop flag 1, busy flag 0, button 5 "삭제" (usable a moment
+  // later), button 2 enabled.
   void EnterIdle();
   void StartAnimation();
   void StopAnimation();
@@ -134,6 +137,8 @@ class CDiskCleanDlg : public fw::Dialog {
   CColorLabel status_;
   DiskScanThread scanThread_;
   fw::UniqueHandle deletionThread_;
+  // Button 5: "중지" while busy, "삭제" a moment after a job ended.
+  fw::SettlingButton deleteButton_;
   std::vector<RowSnapshot> snapshot_;  // handed to the deletion thread
 
   // The flags are written by one thread and read by another.

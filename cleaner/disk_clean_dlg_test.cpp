@@ -15,6 +15,7 @@
 #include "cleaner/backup_slots.h"
 #include "framework/controls.h"
 #include "resources/resource.h"
+#include "tests/support/late_click.h"
 #include "tests/support/recorder.h"
 #include "tests/support/wine_env.h"
 
@@ -59,14 +60,19 @@ class ProgramFolderScope {
   std::string old_;
 };
 
+// The job has ended and button 5 is usable again.
+bool Settled(const CDiskCleanDlg& d) {
+  return !d.IsWorking() && IsWindowEnabled(d.Item(IDC_DELETE));
+}
+
 void OpenAndScan(CDiskCleanDlg& d) {
   ASSERT_TRUE(d.CreateModeless(nullptr));
-  ASSERT_TRUE(PumpUntil([&] { return !d.IsWorking(); }));
+  ASSERT_TRUE(PumpUntil([&] { return Settled(d); }));
 }
 
 void ClickDelete(CDiskCleanDlg& d) {
   SendMessageA(d.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_DELETE, BN_CLICKED), 0);
-  ASSERT_TRUE(PumpUntil([&] { return !d.IsWorking(); }));
+  ASSERT_TRUE(PumpUntil([&] { return Settled(d); }));
 }
 
 int RowOf(HWND list, const std::string& path, const std::string& name) {
@@ -390,6 +396,43 @@ TEST(DiskCleanDialog, StopDuringTheWalkKeepsTheRowsAndExitWaitsForTheScan) {
   EXPECT_FALSE(again.IsWorking());
   EXPECT_EQ(boxes.LastText(), "검색이 중지되었습니다.");
   EmptyBin();
+}
+
+TEST(DiskCleanDialog, AClickLandingAsTheScanEndsDeletesNothing) {
+  MessageBoxRecorder boxes;
+  ProgramFolderScope program;
+  EmptyBin();
+  PlantBinItem(10);
+  CDiskCleanDlg d;
+  ASSERT_TRUE(d.CreateModeless(nullptr));
+  HWND list = d.Item(IDC_LIST);
+  HWND button = d.Item(IDC_DELETE);
+  // The scan is stopped at its first row, the recycle bin's, so that few
+  // rows are there; a second click is on its way while the scan ends.
+  StopOnNotify stop{LVN_INSERTITEM};
+  SetWindowSubclass(d.Hwnd(), &StopOnNotify::Proc, 1, reinterpret_cast<DWORD_PTR>(&stop));
+  ASSERT_TRUE(ClickAsTheJobEnds(d.Hwnd(), IDC_DELETE, [&] { return !d.IsWorking(); }));
+  RemoveWindowSubclass(d.Hwnd(), &StopOnNotify::Proc, 1);
+  EXPECT_TRUE(stop.fired);
+  EXPECT_FALSE(d.IsWorking());
+  EXPECT_EQ(Text(d, IDC_DELETE), "삭제");
+  EXPECT_FALSE(IsWindowEnabled(button));
+  const int rows = fw::list::Count(list);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(button) != FALSE; }, 10000));
+  ASSERT_EQ(boxes.Count(), 1u);
+  EXPECT_EQ(boxes.LastText(), "검색이 중지되었습니다.");
+  EXPECT_EQ(fw::list::Count(list), rows);
+  const int bin = RowOf(list, "C 드라이브 휴지통", "1 개");
+  ASSERT_GE(bin, 0);
+  EXPECT_TRUE(fw::list::IsChecked(list, bin));
+  EXPECT_EQ(BinItems(), 1);
+  EXPECT_EQ(GetFileAttributesA(program.Backup().c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // A moment later the button deletes as before.
+  TickOnly(list, [&](int i) { return i == bin; });
+  ClickDelete(d);
+  EXPECT_EQ(boxes.LastText(), "삭제 완료되었습니다");
+  EXPECT_EQ(BinItems(), 0);
 }
 
 TEST(DiskCleanDialog, StopDuringADeletionLeavesTheUnvisitedRows) {

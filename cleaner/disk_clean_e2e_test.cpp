@@ -49,6 +49,7 @@ TEST(DiskCleanerEndToEnd, ScansDeletesThePlantedJunkAndKeepsTheList) {
   EXPECT_EQ(mine, 2);
   e2e::KeepScreenshot(dialog, "readme-disk-cleaner");
 
+  ASSERT_TRUE(driver::WaitForEnabled(dialog, IDC_DELETE));
   driver::Click(dialog, IDC_DELETE);
   EXPECT_EQ(e2e::AnswerBox(spruce.Id(), kCaption), "삭제 완료되었습니다");
   ASSERT_TRUE(driver::WaitForControlText(dialog, IDC_STATE, "삭제완료"));

@@ -14,6 +14,8 @@ namespace {
 
 // Sent by a worker as its last step; the dialog's thread switches to idle.
 constexpr UINT kEnterIdleMessage = WM_APP + 0x120;
+// The timer that makes button 5 usable after a job ended.
+constexpr UINT_PTR kSettleTimer = 1;
 
 constexpr size_t kStatusLimit = 50;
 constexpr DWORD kStatusInterval = 100;
@@ -110,6 +112,7 @@ const fw::MessageEntry<CRegistryDlg> CRegistryDlg::kMessages[] = {
     fw::OnCommand(2024, &CRegistryDlg::OnStopScan),
     fw::OnNotify(IDC_LIST, LVN_ITEMCHANGING, &CRegistryDlg::OnItemChanging),
     fw::OnMessage(kEnterIdleMessage, &CRegistryDlg::OnEnterIdle),
+    fw::OnMessage(WM_TIMER, &CRegistryDlg::OnTimer),
 };
 
 bool CRegistryDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
@@ -120,7 +123,8 @@ bool CRegistryDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result
   return Dispatch(*this, kMessages, msg, wp, lp, result);
 }
 
-CRegistryDlg::CRegistryDlg() : fw::Dialog(IDD_REGISTRY) {}
+CRegistryDlg::CRegistryDlg()
+    : fw::Dialog(IDD_REGISTRY), deleteButton_(IDC_DELETE, kSettleTimer) {}
 
 CRegistryDlg::~CRegistryDlg() {
   // The workers talk to the window by synchronous messages. Once it is gone
@@ -169,8 +173,7 @@ BOOL CRegistryDlg::OnInitDialog() {
 void CRegistryDlg::EnterBusy() {
   stop_ = 0;
   busy_ = 1;
-  fw::SetControlText(Item(IDC_DELETE), "중지");
-  EnableWindow(Item(IDC_DELETE), TRUE);
+  deleteButton_.Activate(Hwnd(), "중지");
   EnableWindow(Item(IDCANCEL), FALSE);
 }
 
@@ -178,10 +181,14 @@ INT_PTR CRegistryDlg::OnEnterIdle(WPARAM, LPARAM) {
   stop_ = 1;
   busy_ = 0;
   deleting_ = 0;
-  fw::SetControlText(Item(IDC_DELETE), "삭제");
-  EnableWindow(Item(IDC_DELETE), TRUE);
+  // A stop click still on its way must not start a deletion.
+  deleteButton_.Settle(Hwnd(), "삭제");
   EnableWindow(Item(IDCANCEL), TRUE);
   return TRUE;
+}
+
+INT_PTR CRegistryDlg::OnTimer(WPARAM timerId, LPARAM) {
+  return deleteButton_.OnTimer(Hwnd(), timerId);
 }
 
 void CRegistryDlg::EnterIdleFromWorker() {
@@ -211,12 +218,14 @@ void CRegistryDlg::OnExit() {
 }
 
 void CRegistryDlg::OnDeleteOrStop() {
+  // A click queued before the button settled arrives all the same.
+  if (!deleteButton_.Accepts(Hwnd())) return;
   if (busy_) {
     // The job stops after the entry it is examining and then switches the
     // dialog to idle itself; until then the button can't start another.
     stop_ = 1;
     scanThread_.RequestStop();
-    EnableWindow(Item(IDC_DELETE), FALSE);
+    deleteButton_.Hold(Hwnd());
     return;
   }
   // The rows are read here, in one go on the dialog's thread; the check

@@ -13,6 +13,7 @@
 #include "app/thread.h"
 #include "framework/dialog.h"
 #include "framework/raii.h"
+#include "framework/settling_button.h"
 #include "framework/sync.h"
 #include "framework/ui_feed.h"
 #include "registry/registry_scanner.h"
@@ -109,6 +110,7 @@ class CRegistryDlg : public fw::Dialog {
   void OnStopScan();
   LRESULT OnItemChanging(NMHDR* hdr);
   INT_PTR OnEnterIdle(WPARAM, LPARAM);
+  INT_PTR OnTimer(WPARAM timerId, LPARAM);
 
   void EnterBusy();
   // Called by a worker as its very last step: the dialog's thread switches
@@ -127,6 +129,8 @@ class CRegistryDlg : public fw::Dialog {
   std::unique_ptr<fw::UiFeed> feed_;
   std::vector<Row> rows_;
   fw::UniqueHandle deleteThread_;
+  // Button 5: "중지" while busy, "삭제" a moment after a job ended.
+  fw::SettlingButton deleteButton_;
   // 1 asks the deletion to stop; 1 whenever the dialog is idle.
   std::atomic<int> stop_{1};
   std::atomic<int> busy_{0};

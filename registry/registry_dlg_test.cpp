@@ -19,9 +19,11 @@
 #include "registry/backup_file.h"
 #include "registry/restore_dlg.h"
 #include "resources/resource.h"
+#include "tests/support/late_click.h"
 #include "tests/support/recorder.h"
 #include "tests/support/wine_env.h"
 
+using testing_support::ClickAsTheJobEnds;
 using testing_support::DeleteKeyTree;
 using testing_support::MessageBoxRecorder;
 using testing_support::PumpUntil;
@@ -181,9 +183,15 @@ class RegistryDlgTest : public ::testing::Test {
     LoggingDisabled = 1;
     LogFilePath.clear();
   }
-  // Waits until the dialog is idle and a box beyond the first `boxes` came.
+  // Waits until the dialog is idle, a box beyond the first `boxes` came and
+  // button 5 is usable again.
   bool WaitIdle(const CRegistryDlg& dialog, size_t boxes, DWORD ms = 180000) {
-    return PumpUntil([&] { return recorder_.Count() > boxes && !dialog.IsBusy(); }, ms);
+    return PumpUntil(
+        [&] {
+          return recorder_.Count() > boxes && !dialog.IsBusy() &&
+                 IsWindowEnabled(dialog.Item(IDC_DELETE));
+        },
+        ms);
   }
   std::string Text(const CRegistryDlg& dialog, int id) {
     return fw::GetControlText(dialog.Item(id));
@@ -249,6 +257,60 @@ TEST_F(RegistryDlgTest, StopDuringTheScanKeepsTheRowsFoundSoFar) {
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
   RegDeleteValueA(key, dll.c_str());
   RegCloseKey(key);
+}
+
+TEST_F(RegistryDlgTest, AClickLandingAsTheScanEndsDeletesNothing) {
+  TempFolder folder("regdlglate");
+  TheApp().SetProgramFolder(folder.Path());
+  const std::string dll = kGone + "\\late.dll";
+  ASSERT_TRUE(SetValue(HKEY_LOCAL_MACHINE, kSharedDlls, dll, REG_DWORD, DwordBytes(1)));
+  const Cleanup removeValue([&] {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+      RegDeleteValueA(key, dll.c_str());
+      RegCloseKey(key);
+    }
+  });
+
+  CRegistryDlg dialog;
+  ASSERT_TRUE(dialog.CreateModeless(nullptr));
+  HWND list = dialog.Item(IDC_LIST);
+  HWND button = dialog.Item(IDC_DELETE);
+  // The scan is stopped once our row is listed, so that few rows are there.
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        for (int i = 0; i < fw::list::Count(list); ++i)
+          if (IsOurs(list, i)) return true;
+        return false;
+      },
+      60000));
+  // Clicked with the mouse: the button has the keyboard focus.
+  SendMessageA(dialog.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+  ASSERT_EQ(GetFocus(), button);
+  Click(dialog.Hwnd(), IDC_DELETE);
+  // A second click, on its way while the scan ends: nothing happens.
+  ASSERT_TRUE(ClickAsTheJobEnds(dialog.Hwnd(), IDC_DELETE, [&] { return !dialog.IsBusy(); }));
+  EXPECT_FALSE(dialog.IsBusy());
+  EXPECT_EQ(Text(dialog, IDC_DELETE), "삭제");
+  EXPECT_FALSE(IsWindowEnabled(button));
+  const int rows = fw::list::Count(list);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowEnabled(button) != FALSE; }, 10000));
+  // Disabled, it lost the focus; usable again, it has it back (Esc works).
+  EXPECT_EQ(GetFocus(), button);
+  ASSERT_EQ(recorder_.Count(), 1u);
+  EXPECT_EQ(recorder_.LastText(), "검색이 중지되었습니다.");
+  EXPECT_EQ(fw::list::Count(list), rows);
+  EXPECT_EQ(ReadValues(HKEY_LOCAL_MACHINE, kSharedDlls).count(dll), 1u);
+  EXPECT_EQ(GetFileAttributesA(folder.File("backup").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // A moment later the button deletes as before.
+  Click(dialog.Hwnd(), 4);
+  for (int i = 0; i < rows; ++i)
+    if (IsOurs(list, i)) fw::list::SetChecked(list, i, true);
+  Click(dialog.Hwnd(), IDC_DELETE);
+  ASSERT_TRUE(WaitIdle(dialog, 1));
+  EXPECT_EQ(recorder_.LastText(), "삭제 완료되었습니다.");
+  EXPECT_EQ(ReadValues(HKEY_LOCAL_MACHINE, kSharedDlls).count(dll), 0u);
 }
 
 // Asks the scan to stop (command 2024) before the scan thread exists.

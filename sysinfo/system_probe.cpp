@@ -76,15 +76,16 @@ std::string SoundDeviceName() {
 }
 
 bool WindowsInstallTime(std::tm& local) {
-  char windows[MAX_PATH] = {};
-  const UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
+  // The system folder as the system reports it: "system32" on the NT line,
+  // "SYSTEM" on the 95/98/ME line, which has no "system32".
+  char system[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryA(system, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return false;
-  std::string folder(windows, n);
-  if (folder.back() == '\\') folder.pop_back();  // Windows in a drive's root
+  const std::string folder(system, n);
   // The folder's own entry, found by its name (Windows 95 has no
   // GetFileAttributesExA).
   WIN32_FIND_DATAA entry;
-  fw::FindHandle find(FindFirstFileA((folder + "\\system32").c_str(), &entry));
+  fw::FindHandle find(FindFirstFileA(folder.c_str(), &entry));
   if (!find.Valid()) return false;
   FILETIME localTime;
   SYSTEMTIME t;

@@ -25,8 +25,9 @@ std::string DisplayAdapterName();
 // The product name of wave-out device 0; empty without a device.
 std::string SoundDeviceName();
 
-// The creation time of the Windows folder's "system32", in local time; false
-// when the file system can't tell it.
+// The creation time of the system folder (GetSystemDirectoryA: "system32"
+// on the NT line, "SYSTEM" on the 95/98/ME line), in local time; false when
+// the file system can't tell it.
 bool WindowsInstallTime(std::tm& local);
 
 // The drive-root table: "c:\" to "z:\", index 0 to 23 (A and B are never

@@ -174,6 +174,10 @@ bool WaitForControlText(HWND dialog, int id, const std::string& text, DWORD time
 
 bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
+bool WaitForEnabled(HWND dialog, int id, DWORD timeoutMs) {
+  return WaitUntil([&] { return IsEnabled(dialog, id); }, timeoutMs);
+}
+
 std::vector<ListRow> ReadList(HWND list, int columns) {
   std::vector<ListRow> rows;
   fw::UniqueHandle process = OpenOwner(list);

@@ -42,6 +42,9 @@ void Click(HWND dialog, int id);
 std::string ControlText(HWND dialog, int id);
 bool WaitForControlText(HWND dialog, int id, const std::string& text, DWORD timeoutMs = 60000);
 bool IsEnabled(HWND dialog, int id);
+// Waits until control id of dialog is enabled (the optimizers' button 5 is
+// usable only a moment after a job ended).
+bool WaitForEnabled(HWND dialog, int id, DWORD timeoutMs = 60000);
 
 struct ListRow {
   std::vector<std::string> cells;

@@ -20,33 +20,10 @@ struct Tool {
 const Tool kRegistry = {IDC_BTN_REGISTRY, "레지스트리 최적화"};
 const Tool kDisk = {IDC_BTN_HARDDISK, "하드디스크 최적화"};
 
-bool WaitUntilEnabled(HWND dialog, int id) {
-  for (int i = 0; i < 3000; ++i) {
-    if (driver::IsEnabled(dialog, id)) return true;
-    Sleep(10);
-  }
-  return false;
-}
-
-// As WaitUntilEnabled for the exit button, answering a deletion's box on the
-// way: a stop click that reaches the dialog just after its scan ended (the
-// button then reads "삭제") starts a deletion, as a late click by a user may.
-bool WaitUntilExitEnabled(DWORD pid, HWND dialog, const char* caption) {
-  for (int i = 0; i < 3000; ++i) {
-    if (driver::IsEnabled(dialog, IDCANCEL)) return true;
-    driver::MessageBoxInfo box;
-    if (driver::WaitForMessageBox(pid, caption, box, 0)) {
-      // The registry optimizer's text ends with a period, the disk's not.
-      if (box.text != "삭제 완료되었습니다" && box.text != "삭제 완료되었습니다.") return false;
-      driver::AnswerMessageBox(box, IDOK);
-    }
-    Sleep(10);
-  }
-  return false;
-}
-
 // One session: open the tool, stop its scan after delayMs (when it is still
-// running), answer the scan's box, close with the exit button.
+// running), answer the scan's box, close with the exit button. A stop click
+// that reaches the dialog only after its scan ended finds button 5 settling
+// (disabled) and starts nothing.
 void StopAndClose(const driver::Process& spruce, HWND main, const Tool& tool, DWORD delayMs) {
   driver::Click(main, tool.button);
   HWND dialog = driver::WaitForWindow(tool.caption, spruce.Id());
@@ -55,7 +32,7 @@ void StopAndClose(const driver::Process& spruce, HWND main, const Tool& tool, DW
   if (driver::ControlText(dialog, IDC_DELETE) == "중지") driver::Click(dialog, IDC_DELETE);
   const std::string text = e2e::AnswerBox(spruce.Id(), tool.caption);
   EXPECT_TRUE(text == "검색이 중지되었습니다." || text == "검색이 완료되었습니다.") << text;
-  ASSERT_TRUE(WaitUntilExitEnabled(spruce.Id(), dialog, tool.caption)) << tool.caption;
+  ASSERT_TRUE(driver::WaitForEnabled(dialog, IDCANCEL, 30000)) << tool.caption;
   driver::Click(dialog, IDCANCEL);
   ASSERT_TRUE(driver::WaitForWindowGone(dialog, 30000)) << tool.caption;
 }
@@ -87,17 +64,18 @@ TEST(CloseStress, ManyStoppedToolSessionsThenWmCloseEndsTheProgram) {
   HWND dialog = driver::WaitForWindow(kDisk.caption, spruce.Id());
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(e2e::AnswerBox(spruce.Id(), kDisk.caption), "검색이 완료되었습니다.");
-  ASSERT_TRUE(WaitUntilEnabled(dialog, IDCANCEL));
+  ASSERT_TRUE(driver::WaitForEnabled(dialog, IDCANCEL, 30000));
   HWND list = GetDlgItem(dialog, IDC_LIST);
   const std::vector<driver::ListRow> rows = driver::ReadList(list, 4);
   for (size_t i = 0; i < rows.size(); ++i)
     if (rows[i].cells[2] != planted.substr(planted.rfind('\\') + 1))
       driver::SetRowChecked(list, static_cast<int>(i), false);
+  ASSERT_TRUE(driver::WaitForEnabled(dialog, IDC_DELETE, 30000));
   driver::Click(dialog, IDC_DELETE);
   driver::Click(dialog, IDCANCEL);  // refused while the deletion runs
   EXPECT_EQ(e2e::AnswerBox(spruce.Id(), kDisk.caption), "삭제 완료되었습니다");
   EXPECT_FALSE(FileExists(planted));
-  ASSERT_TRUE(WaitUntilEnabled(dialog, IDCANCEL));
+  ASSERT_TRUE(driver::WaitForEnabled(dialog, IDCANCEL, 30000));
   driver::Click(dialog, IDCANCEL);
   ASSERT_TRUE(driver::WaitForWindowGone(dialog, 30000));
 

@@ -58,6 +58,7 @@ TEST(RegistryEndToEnd, FindsDeletesBacksUpAndRestoresAnOrphanedPath) {
     if (static_cast<int>(i) != ours) driver::SetRowChecked(list, static_cast<int>(i), false);
   e2e::KeepScreenshot(dialog, "readme-registry-optimizer");
 
+  ASSERT_TRUE(driver::WaitForEnabled(dialog, IDC_DELETE));
   driver::Click(dialog, IDC_DELETE);
   ASSERT_EQ(e2e::AnswerBox(spruce.Id(), kOptimizer, 60000), "삭제 완료되었습니다.");
   EXPECT_EQ(PathValue(), "<no value>");
