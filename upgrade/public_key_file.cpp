@@ -137,11 +137,7 @@ bool ParsePublicKeyPem(const std::string& text, RsaPublicKey& key) {
   key = RsaPublicKey();
   static const char kBegin[] = "-----BEGIN PUBLIC KEY-----";
   static const char kEnd[] = "-----END PUBLIC KEY-----";
-  size_t begin = text.find(kBegin);
-  // The marker must open a line, so "-----BEGIN RSA PUBLIC KEY-----" or a
-  // longer dash run never passes for it.
-  while (begin != std::string::npos && begin > 0 && text[begin - 1] != '\n')
-    begin = text.find(kBegin, begin + 1);
+  const size_t begin = text.find(kBegin);
   if (begin == std::string::npos) return false;
   const size_t body = begin + sizeof kBegin - 1;
   const size_t end = text.find(kEnd, body);
