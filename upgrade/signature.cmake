@@ -42,7 +42,13 @@ else()
       message(FATAL_ERROR "could not make the test key pair in ${SPRUCE_TEST_KEY_DIR}")
     endif()
   endif()
-  message(STATUS "Update signatures: the throwaway test key ${key_file}")
+  if(SPRUCE_THREADS STREQUAL "win32")
+    # The shipped programs with the test key accept only what this machine signs.
+    message(WARNING "The shipped programs carry the throwaway test key ${key_file}: "
+                    "set SPRUCE_UPDATE_PUBKEY to the publisher's public key for a release")
+  else()
+    message(STATUS "Update signatures: the throwaway test key ${key_file}")
+  endif()
 endif()
 
 # A key the programs would refuse would make every update fail later: refuse
@@ -65,10 +71,31 @@ endif()
 set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${key_file})
 file(READ ${key_file} key_hex HEX)
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," key_bytes "${key_hex}")
-string(REGEX REPLACE "((0x..,){16})" "\\1\n" SPRUCE_KEY_BYTES "${key_bytes}")
+string(REPEAT "0x..," 16 sixteen_bytes)
+string(REGEX REPLACE "(${sixteen_bytes})" "\\1\n" SPRUCE_KEY_BYTES "${key_bytes}")
 get_filename_component(SPRUCE_KEY_NAME ${key_file} NAME)
 configure_file(publisher_key.cpp.in ${CMAKE_BINARY_DIR}/generated/publisher_key.cpp @ONLY)
 spruce_pure(${CMAKE_BINARY_DIR}/generated/publisher_key.cpp)
+
+# A version file signed with the test key beside the Windows test programs
+# (bin/signature-fixture), so that the check is also proven on the target.
+if(test_private_key AND SPRUCE_OPENSSL)
+  set(fixture ${CMAKE_BINARY_DIR}/bin/signature-fixture)
+  file(MAKE_DIRECTORY ${fixture})
+  file(WRITE ${fixture}/version.dat.new "Version: 1.0.1\r\nFilename: Spruce.exe 1234567\r\n")
+  file(COPY_FILE ${fixture}/version.dat.new ${fixture}/version.dat ONLY_IF_DIFFERENT)
+  file(REMOVE ${fixture}/version.dat.new)
+  if(NOT EXISTS ${fixture}/version.sig OR ${test_private_key} IS_NEWER_THAN ${fixture}/version.sig
+     OR ${fixture}/version.dat IS_NEWER_THAN ${fixture}/version.sig)
+    execute_process(COMMAND ${SPRUCE_OPENSSL} dgst -sha256 -sign ${test_private_key}
+                            -out ${fixture}/version.sig ${fixture}/version.dat
+                    RESULT_VARIABLE signed)
+    if(NOT signed EQUAL 0)
+      message(FATAL_ERROR "could not sign the test version file with ${test_private_key}")
+    endif()
+  endif()
+endif()
+spruce_win_test(upgrade_tests signature_win_test.cpp)
 
 # The native tests sign with the test key's private half when the build
 # carries the test key.
