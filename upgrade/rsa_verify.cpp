@@ -8,16 +8,14 @@ namespace {
 
 using Limbs = std::vector<uint32_t>;
 
-// Big-endian bytes into limbs of the given count; false when the number needs more.
-bool LoadNumber(const uint8_t* bytes, size_t size, size_t limbCount, Limbs& out) {
-  out.assign(limbCount, 0);
+// Big-endian bytes into limbs of the given count (enough for size bytes).
+Limbs LoadNumber(const uint8_t* bytes, size_t size, size_t limbCount) {
+  Limbs out(limbCount, 0);
   for (size_t i = 0; i < size; ++i) {
     const size_t bitPos = 8 * (size - 1 - i);
-    if (bytes[i] == 0) continue;
-    if (bitPos / 32 >= limbCount) return false;
     out[bitPos / 32] |= uint32_t(bytes[i]) << (bitPos % 32);
   }
-  return true;
+  return out;
 }
 
 // a >= b, both of the same length.
@@ -102,8 +100,7 @@ bool RsaPublicKey::SetModulus(const uint8_t* bytes, size_t size) {
   if (bits < kMinRsaModulusBits) return false;
 
   const size_t count = (size + 3) / 4;
-  Limbs n;
-  LoadNumber(bytes, size, count, n);
+  const Limbs n = LoadNumber(bytes, size, count);
   // Newton's iteration doubles the correct low bits of 1/n each step; an
   // odd n is its own inverse modulo 8 (3 bits), so four steps give 48.
   uint32_t inverse = n[0];
@@ -115,7 +112,8 @@ bool RsaPublicKey::SetModulus(const uint8_t* bytes, size_t size) {
   Limbs r(count, 0), scratch(count + 2);
   r[(bits - 1) / 32] = uint32_t(1) << ((bits - 1) % 32);
   const uint32_t negInverse = uint32_t(0) - inverse;
-  for (size_t step = 32 * count - (bits - 1) + count; step > 0; --step) DoubleModulo(r.data(), n.data(), count);
+  for (size_t step = 32 * count - (bits - 1) + count; step > 0; --step)
+    DoubleModulo(r.data(), n.data(), count);
   for (int i = 0; i < 5; ++i)
     MontgomeryMultiply(r.data(), r.data(), r.data(), n.data(), count, negInverse, scratch.data());
 
@@ -131,8 +129,7 @@ bool VerifyRsaSha256(const RsaPublicKey& key, const Sha256Digest& digest,
                      const uint8_t* signature, size_t size) {
   if (key.Empty() || size != key.modulusSize_) return false;
   const Limbs& n = key.modulus_;
-  Limbs s;
-  LoadNumber(signature, size, n.size(), s);
+  const Limbs s = LoadNumber(signature, size, n.size());
   if (NotBelow(s.data(), n.data(), n.size())) return false;
 
   // s^65537 = (s^65536 in Montgomery form) * s / R: sixteen squarings of
