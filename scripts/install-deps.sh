@@ -12,7 +12,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb x11-apps x11-utils xdotool imagemagick
   fonts-nanum locales
-  python3 ccache curl
+  python3 ccache curl openssl
 )
 
 missing=()

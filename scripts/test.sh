@@ -10,6 +10,9 @@ choose_arch
 
 BUILD=${SPRUCE_BUILD:-$ROOT/build}
 mkdir -p "$BUILD"
+# The throwaway key pair that test builds carry and test servers sign with
+# (the builds would make it too; made first, so that every build finds it).
+"$ROOT/scripts/make-update-key.sh"
 
 echo "== native build (sanitizers)"
 quietly "$BUILD/native-build.log" cmake -S "$ROOT" -B "$BUILD/native" -G Ninja \
