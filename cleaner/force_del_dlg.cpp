@@ -8,6 +8,8 @@
 #include "framework/controls.h"
 #include "framework/font.h"
 #include "framework/msgbox.h"
+#include "framework/wait.h"
+#include "framework/worker.h"
 #include "resources/resource.h"
 
 namespace {
@@ -18,7 +20,10 @@ using DeleteFunction = int(__cdecl*)(const char*);
 // A library loaded for one deletion run, unloaded on every path.
 class LoadedLibrary {
  public:
-  explicit LoadedLibrary(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
+  // An empty path loads nothing (a bare name would be looked for in the
+  // working directory too).
+  explicit LoadedLibrary(const std::string& path)
+      : module_(path.empty() ? nullptr : LoadLibraryA(path.c_str())) {}
   ~LoadedLibrary() {
     if (module_) FreeLibrary(module_);
   }
@@ -41,6 +46,53 @@ std::string CurrentDirectory() {
   return folder;
 }
 
+// The folder of the running program file; empty when it cannot be read. The
+// library is loaded from there and nowhere else: the program folder is the
+// working directory at start, and a program started from elsewhere (a
+// download folder) would run whatever "ForceDel.dll" lies there with the
+// user's rights.
+std::string ProgramFileFolder() {
+  char path[MAX_PATH] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::string();
+  // The last backslash, which is never the second byte of a double-byte
+  // character.
+  DWORD end = 0;
+  for (DWORD i = 0; i < n; ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < n) {
+      ++i;
+      continue;
+    }
+    if (path[i] == '\\') end = i;
+  }
+  return std::string(path, end);
+}
+
+struct DeleteCall {
+  DeleteFunction function;
+  const char* path;
+  int result;
+};
+
+DWORD WINAPI DeleteCallThread(void* argument) {
+  auto* call = static_cast<DeleteCall*>(argument);
+  call->result = call->function(call->path);
+  return 0;
+}
+
+// Calls the library's Delete on a worker while this thread goes on serving
+// its messages: the search through other programs' handles can take seconds.
+int CallWhilePumping(DeleteFunction function, const std::string& path) {
+  DeleteCall call = {function, path.c_str(), 0};
+  fw::UniqueHandle worker =
+      fw::StartWorkerThread(&DeleteCallThread, &call, THREAD_PRIORITY_NORMAL);
+  if (!worker.Valid()) return function(path.c_str());  // no thread to spare: called here
+  fw::WaitForHandleWhilePumping(worker.Get());
+  // The call lives on this stack: it must be over whatever the wait said.
+  WaitForSingleObject(worker.Get(), INFINITE);
+  return call.result;
+}
+
 }  // namespace
 
 const fw::MessageEntry<CForceDelDlg> CForceDelDlg::kMessages[] = {
@@ -49,7 +101,7 @@ const fw::MessageEntry<CForceDelDlg> CForceDelDlg::kMessages[] = {
     fw::OnCommand(IDCANCEL, &CForceDelDlg::OnExit),
 };
 
-CForceDelDlg::CForceDelDlg() : fw::Dialog(IDD_FORCEDEL) {}
+CForceDelDlg::CForceDelDlg() : fw::Dialog(IDD_FORCEDEL), libraryFolder_(ProgramFileFolder()) {}
 
 bool CForceDelDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
   return Dispatch(*this, kMessages, msg, wp, lp, result);
@@ -66,6 +118,7 @@ void CForceDelDlg::AddFile(const std::string& path) {
 }
 
 void CForceDelDlg::OnChooseFile() {
+  if (busy_) return;
   std::vector<char> file(32768, '\0');
   OPENFILENAMEA dialog = {};
   // The size Windows NT 4.0 and 95 know; the newer fields are not used.
@@ -85,10 +138,18 @@ void CForceDelDlg::OnChooseFile() {
 }
 
 void CForceDelDlg::OnDelete() {
+  if (busy_) return;
   if (fw::ShowMessageBox(Hwnd(), "선택한 파일을 삭제하시겠습니까?", kTitle,
                          MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
-  LoadedLibrary library(ProgramFolder() + "\\ForceDel.dll");
+  SetBusy(true);
+  DeleteTickedRows();
+  SetBusy(false);
+}
+
+void CForceDelDlg::DeleteTickedRows() {
+  LoadedLibrary library(libraryFolder_.empty() ? std::string()
+                                               : libraryFolder_ + "\\ForceDel.dll");
   if (!library.Get()) {
     fw::ShowMessageBox(Hwnd(), "ForceDel.dll 파일을 찾을 수 없습니다.", kTitle, MB_OK);
     return;
@@ -106,7 +167,7 @@ void CForceDelDlg::OnDelete() {
       ++row;
       continue;
     }
-    if (deleteFile(path.c_str()) != 0) {
+    if (CallWhilePumping(deleteFile, path) != 0) {
       fw::list::DeleteRow(list, row);  // the next row moves up to this index
       continue;
     }
@@ -118,4 +179,15 @@ void CForceDelDlg::OnDelete() {
   }
 }
 
-void CForceDelDlg::OnExit() { EndDialog(IDCANCEL); }
+void CForceDelDlg::SetBusy(bool busy) {
+  busy_ = busy;
+  for (int id : {IDC_FORCEDEL_ADD, IDC_FORCEDEL_DELETE, IDCANCEL})
+    EnableWindow(Item(id), busy ? FALSE : TRUE);
+}
+
+void CForceDelDlg::OnExit() {
+  // Button 2 is disabled while deleting; Esc and the close box (which come
+  // here as button 2) must not get round that.
+  if (busy_) return;
+  EndDialog(IDCANCEL);
+}

@@ -20,21 +20,28 @@ namespace {
 const char kTitle[] = "파일 강제삭제";
 const char kQuestion[] = "선택한 파일을 삭제하시겠습니까?";
 
-// A program folder of the test's own, holding the library given.
+// A folder of the test's own, holding the library given (under the name
+// ForceDel.dll), made the program folder and the working directory.
 class ProgramFolderScope {
  public:
   explicit ProgramFolderScope(const char* library) : folder_("forcedel-dlg"), old_(ProgramFolder()) {
     if (library)
       CopyFileA((BinFolder() + "\\" + library).c_str(), folder_.File("ForceDel.dll").c_str(), FALSE);
     TheApp().SetProgramFolder(folder_.Path());
+    GetCurrentDirectoryA(MAX_PATH, oldDirectory_);
+    SetCurrentDirectoryA(folder_.Path().c_str());
   }
-  ~ProgramFolderScope() { TheApp().SetProgramFolder(old_); }
+  ~ProgramFolderScope() {
+    SetCurrentDirectoryA(oldDirectory_);
+    TheApp().SetProgramFolder(old_);
+  }
   const TempFolder& Folder() const { return folder_; }
   std::string Library() const { return folder_.File("ForceDel.dll"); }
 
  private:
   TempFolder folder_;
   std::string old_;
+  char oldDirectory_[MAX_PATH] = {};
 };
 
 class ForceDelDialogTest : public ::testing::Test {
@@ -99,6 +106,7 @@ TEST_F(ForceDelDialogTest, AMissingLibraryOrExportIsReportedAndNothingIsDeleted)
   dialog_.AddFile(file);
   {
     ProgramFolderScope program(nullptr);
+    dialog_.SetLibraryFolder(program.Folder().Path());
     boxes_.QueueAnswer(IDNO);
     Click(IDC_FORCEDEL_DELETE);
     ASSERT_EQ(boxes_.Count(), 1u);  // "no" ends it there
@@ -109,6 +117,7 @@ TEST_F(ForceDelDialogTest, AMissingLibraryOrExportIsReportedAndNothingIsDeleted)
   }
   {
     ProgramFolderScope program("ForceDelWithoutExport.dll");
+    dialog_.SetLibraryFolder(program.Folder().Path());
     Click(IDC_FORCEDEL_DELETE);
     ASSERT_EQ(boxes_.Count(), 5u);
     ExpectBox(4, kTitle, "내부Dll에러로 인해 삭제할 수 없습니다.", MB_OK);
@@ -120,6 +129,7 @@ TEST_F(ForceDelDialogTest, AMissingLibraryOrExportIsReportedAndNothingIsDeleted)
 
 TEST_F(ForceDelDialogTest, DeletesTheTickedRowsAndStopsAtTheFirstFailure) {
   ProgramFolderScope program("ForceDel.dll");
+  dialog_.SetLibraryFolder(program.Folder().Path());
   TempFolder files("forcedel-files");
   const std::string a = files.File("a.txt"), b = files.File("b.txt"), c = files.File("c.txt");
   for (const std::string& f : {a, b, c}) ASSERT_TRUE(WriteFileBytes(f, "x"));
@@ -186,6 +196,59 @@ TEST_F(ForceDelDialogTest, ChoosingAFileAddsATickedRowAndKeepsTheCurrentDirector
   EXPECT_EQ(fw::list::Count(List()), 1);
   EXPECT_EQ(boxes_.Count(), 0u);
   SetCurrentDirectoryA(before);
+}
+
+TEST_F(ForceDelDialogTest, LoadsTheLibraryBesideTheProgramFileNotFromTheWorkingDirectory) {
+  // Started from a download folder holding a library of the same name: the
+  // one beside the program file (here the test program's) does the work.
+  ProgramFolderScope downloads("ForceDelWithoutExport.dll");
+  TempFolder files("forcedel-files");
+  const std::string file = files.File("a.txt");
+  ASSERT_TRUE(WriteFileBytes(file, "a"));
+  dialog_.AddFile(file);
+  Click(IDC_FORCEDEL_DELETE);
+  ASSERT_EQ(boxes_.Count(), 1u);  // the question only
+  EXPECT_FALSE(FileExists(file));
+  EXPECT_EQ(fw::list::Count(List()), 0);
+}
+
+TEST_F(ForceDelDialogTest, GoesOnAnsweringWhileTheLibraryWorksAndTakesNoExitMeanwhile) {
+  // The library takes its time, as a search through stuck handles does.
+  ProgramFolderScope program("ForceDelSlow.dll");
+  dialog_.SetLibraryFolder(program.Folder().Path());
+  fw::UniqueHandle called(CreateEventA(nullptr, TRUE, FALSE, "SpruceForceDelCalled"));
+  fw::UniqueHandle goOn(CreateEventA(nullptr, TRUE, FALSE, "SpruceForceDelGoOn"));
+  ASSERT_TRUE(called.Valid() && goOn.Valid());
+  TempFolder files("forcedel-files");
+  const std::string file = files.File("slow.txt");
+  ASSERT_TRUE(WriteFileBytes(file, "slow"));
+  dialog_.AddFile(file);
+
+  bool reached = false, answered = false, buttonsOff = false;
+  HWND dialog = dialog_.Hwnd();
+  std::thread user([&] {
+    reached = WaitForSingleObject(called.Get(), 10000) == WAIT_OBJECT_0;
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0;
+    buttonsOff = !IsWindowEnabled(GetDlgItem(dialog, IDC_FORCEDEL_DELETE)) &&
+                 !IsWindowEnabled(GetDlgItem(dialog, IDC_FORCEDEL_ADD)) &&
+                 !IsWindowEnabled(GetDlgItem(dialog, IDCANCEL));
+    // Esc or the close box while the library works: the dialog stays.
+    SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0, SMTO_NORMAL,
+                        2000, &result);
+    SetEvent(goOn.Get());
+  });
+  Click(IDC_FORCEDEL_DELETE);
+  user.join();
+  EXPECT_TRUE(reached);
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(buttonsOff);
+  ASSERT_TRUE(IsWindow(dialog));
+  EXPECT_EQ(boxes_.Count(), 1u);
+  EXPECT_FALSE(FileExists(file));
+  EXPECT_EQ(fw::list::Count(List()), 0);
+  EXPECT_TRUE(IsWindowEnabled(dialog_.Item(IDC_FORCEDEL_DELETE)));
+  EXPECT_TRUE(IsWindowEnabled(dialog_.Item(IDCANCEL)));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include "cleaner/folder_guard.h"
 #include "framework/raii.h"
 #include "framework/shell.h"
-#include "framework/system_objects.h"
 
 std::string LongPathOf(const std::string& folder) {
   using LongPathFn = DWORD(WINAPI*)(const char*, char*, DWORD);
@@ -57,7 +56,9 @@ bool IsGuardedCleanupFolder(const std::string& folder) {
 // file) and leaves the link. So on the NT line the file is opened (the link
 // itself where the system has links) and deleted through that handle only
 // when the system names it as the entry of its folder; a link is left alone,
-// as a file that will not delete. The 95/98/ME line has no links.
+// as a file that will not delete. The 95/98/ME line has no links. The
+// opening and the check are fw::FolderEntryOpener's, which ForceDel.dll
+// uses too.
 //
 // Why the name is read back for every file, measured with
 // bench/link_delete_bench (scripts/bench-disk.sh) and probes under Wine 8:
@@ -81,20 +82,7 @@ bool IsGuardedCleanupFolder(const std::string& folder) {
 bool LinkSafeDeleter::Delete(const std::string& folder, const std::string& name) {
   const std::string path = folder + "\\" + name;
   if (!fw::HasObjectCalls()) return DeleteFileA(path.c_str()) != FALSE;
-  if (folder != folder_) {
-    folder_ = folder;
-    fw::UniqueHandle dir(CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    folderName_ = dir.Valid() ? fw::Lower(fw::ObjectName(dir.Get())) : std::wstring();
-    // The name of a drive's root ends in a backslash, other folders' do not.
-    if (!folderName_.empty() && folderName_.back() != L'\\') folderName_ += L'\\';
-  }
-  if (folderName_.empty()) return false;
-  fw::UniqueHandle file(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.Valid()) return false;
-  if (fw::Lower(fw::ObjectName(file.Get())) != folderName_ + fw::LowerWide(name)) return false;
-  return fw::MarkForDeletion(file.Get());
+  fw::UniqueHandle file(opener_.Open(path.c_str(), static_cast<int>(folder.size() + 1),
+                                     DELETE | FILE_READ_ATTRIBUTES));
+  return file.Valid() && fw::MarkForDeletion(file.Get());
 }

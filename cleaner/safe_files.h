@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/native_objects.h"
+
 // The folders no cleaner may empty or hold, as the system names them now:
 // the Windows and system folders, the user's profile, Desktop and My
 // Documents, each in its long form too. Names the system cannot give are
@@ -31,6 +33,5 @@ class LinkSafeDeleter {
   bool Delete(const std::string& folder, const std::string& name);
 
  private:
-  std::string folder_;       // the folder last asked for
-  std::wstring folderName_;  // its object name with a final backslash (empty: unreachable)
+  fw::FolderEntryOpener opener_;
 };

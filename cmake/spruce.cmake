@@ -11,7 +11,8 @@
 #   spruce_fuzz(NAME file)        libFuzzer target over pure code (native)
 #   spruce_program(NAME files...) another GUI program (its .rc among the files),
 #                                 linked with the Windows core like Spruce.exe
-#   spruce_dll(NAME files...)     a DLL of its own (NAME.dll, no core linked)
+#   spruce_dll(NAME files...)     a DLL of its own (NAME.dll, no core linked,
+#                                 no C++ run-time: linked as C)
 #   spruce_win_test_rc(NAME rc)   the resource script of test group NAME, in
 #                                 place of Spruce.exe's
 

@@ -1,6 +1,7 @@
 // ForceDel.dll as the forced-delete tool loads it: a file another process
 // holds open is freed and deleted, what cannot be freed is scheduled for the
-// next start and answered 0.
+// next start and answered 0; no other program loses a handle unless it is
+// what stops the deletion, and a link is never followed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -172,6 +173,57 @@ TEST_F(ForceDelTest, SchedulesWhatItMayNotFreeAndAnswersZero) {
   DWORD got = 0;
   EXPECT_TRUE(ReadFile(own.Get(), &byte, 1, &got, nullptr));
   EXPECT_EQ(byte, 'o');
+}
+
+TEST_F(ForceDelTest, LeavesOtherProgramsHandlesAloneWhenNoHolderStopsTheDeletion) {
+  // A running program cannot be deleted, whoever has its file open: here a
+  // copy of the holder, which holds its own file open sharing everything,
+  // as a viewer would. Closing its handle would not help and would hurt it.
+  TempFolder folder("forcedel-running");
+  const std::string path = folder.File("running.exe");
+  ASSERT_TRUE(CopyFileA((BinFolder() + "\\hold_file.exe").c_str(), path.c_str(), FALSE));
+  fw::UniqueHandle holder(StartProcess("\"" + path + "\" \"" + path + "\" share-all", folder.Path()));
+  ASSERT_TRUE(holder.Valid());
+  for (int i = 0; i < 400 && !FileExists(path + ".ready"); ++i) Sleep(25);
+  ASSERT_TRUE(FileExists(path + ".ready"));
+  ASSERT_FALSE(DeleteFileA(path.c_str()));
+  ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+  EXPECT_EQ(library.Delete(path), 0);
+  EXPECT_TRUE(FileExists(path));
+  // The holder's handle still reads its file when asked to end: code 0
+  // (3 when the handle was closed from outside).
+  ASSERT_TRUE(WriteFileBytes(path + ".done", ""));
+  ASSERT_EQ(WaitForSingleObject(holder.Get(), 30000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(holder.Get(), &code);
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(ForceDelTest, NeverDeletesWhatALinkPointsTo) {
+  // Under Wine every file operation on a link reaches its target: a link in
+  // the list must not cost the file it points to.
+  TempFolder canary("forcedel-canary"), links("forcedel-links");
+  const std::string target = canary.File("canary.txt"), link = links.File("link.txt");
+  ASSERT_TRUE(WriteFileBytes(target, "canary"));
+  const std::string unixLink = UnixFileName(links.Path()) + "/link.txt";
+  ASSERT_FALSE(unixLink.empty());
+  struct Unlink {
+    std::string unixLink, link;
+    ~Unlink() {
+      // Plain deletion would take the canary with it.
+      RunUnixCommand("/bin/rm -f " + unixLink, [this] { return !FileExists(link); });
+    }
+  } unlink{unixLink, link};
+  RunUnixCommand("/bin/ln -s " + UnixFileName(target) + " " + unixLink,
+                 [&] { return FileExists(link); });
+  ASSERT_EQ(ReadFileBytes(link), "canary");
+
+  EXPECT_EQ(library.Delete(link), 0);
+  EXPECT_EQ(ReadFileBytes(target), "canary");
+  EXPECT_EQ(ReadFileBytes(link), "canary");  // the link stays, still pointing there
+  EXPECT_FALSE(IsScheduled(link));
+  EXPECT_FALSE(IsScheduled(target));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
-# Process users and object names, shared by the cleaners and ForceDel.dll
-# (which compiles the file into itself: it links nothing of the program).
-spruce_win(system_objects.cpp)
+# Process users, object names and the link-safe opening of folder entries,
+# shared by the cleaners and ForceDel.dll (which compiles native_objects.cpp
+# into itself: it links nothing of the program, nor the C++ run-time).
+spruce_win(native_objects.cpp system_objects.cpp)

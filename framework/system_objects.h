@@ -1,11 +1,13 @@
-// Who runs a process and what an opened handle names: the few security and
-// native calls that the cleaners and ForceDel.dll share. The native calls
-// are looked up at run time, as the 95/98/ME line has none of them.
+// Who runs a process and what an opened handle names, for the program's own
+// code: the native calls of framework/native_objects.h, which ForceDel.dll
+// shares, with names and users as standard strings and vectors.
 #pragma once
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "framework/native_objects.h"
 
 namespace fw {
 
@@ -19,21 +21,6 @@ std::vector<BYTE> ProcessUserSid(HANDLE process);
 // some handles (a synchronous pipe with a read pending): ask it only of
 // files and folders known to be on a disk.
 std::wstring ObjectName(HANDLE handle);
-// The type of the object behind handle ("File", "Key", ...); empty when
-// unknown.
-std::wstring ObjectTypeName(HANDLE handle);
-
-// Sets the attributes of the file or folder open as handle (opened with
-// FILE_WRITE_ATTRIBUTES), leaving its times alone. False when it cannot.
-bool SetAttributesOf(HANDLE handle, DWORD attributes);
-
-// Marks the file open as handle (opened with DELETE) for deletion when its
-// last handle closes; the handle's own object, even when it is a link. False
-// when it cannot.
-bool MarkForDeletion(HANDLE handle);
-
-// True when the calls above that work on handles can be made (the NT line).
-bool HasObjectCalls();
 
 // For comparing object names: text lower-cased, and ANSI text widened and
 // lower-cased.

@@ -47,6 +47,24 @@ void RemoveTree(const std::string& path) {
   }
 }
 
+std::string UnixFileName(const std::string& path) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return std::string();
+  wchar_t wide[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  char* name = unixName(wide);
+  std::string result = name ? name : "";
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+void RunUnixCommand(const std::string& command, const std::function<bool()>& done) {
+  RunProcess("start.exe /wait /unix " + command, "");
+  for (int i = 0; i < 200 && !done(); ++i) Sleep(25);
+}
+
 std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
   FILE* f = std::fopen(path.c_str(), "rb");

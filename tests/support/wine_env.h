@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,13 @@ HANDLE StartProcess(const std::string& commandLine, const std::string& workingFo
 // (when captured) goes to output.
 DWORD RunProcess(const std::string& commandLine, const std::string& workingFolder,
                  std::string* output = nullptr, DWORD timeoutMs = 60000);
+
+// The Unix name of a Windows path (under Wine; empty elsewhere).
+std::string UnixFileName(const std::string& path);
+// Runs a Linux command line, the way links reach a Wine prefix, and waits
+// (up to five seconds) until done() holds: "start /unix" may return before
+// the command has run.
+void RunUnixCommand(const std::string& command, const std::function<bool()>& done);
 
 // Where screenshots and other artifacts of the run are kept (SPRUCE_ARTIFACTS,
 // a Unix path turned into the Z: drive path), or empty.
