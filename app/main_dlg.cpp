@@ -6,10 +6,10 @@
 
 #include "app/cleaner_app.h"
 #include "app/registry_key.h"
-#include "app/site.h"
 #include "app/tools.h"
 #include "framework/msgbox.h"
 #include "framework/program_window.h"
+#include "framework/site.h"
 #include "resources/resource.h"
 #include "upgrade/installed_version.h"
 #include "upgrade/upgrade_checker.h"

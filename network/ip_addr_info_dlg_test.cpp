@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/site.h"
 #include "framework/controls.h"
+#include "framework/site.h"
 #include "resources/resource.h"
 #include "tests/support/recorder.h"
 #include "upgrade/testing/scripted_site.h"

@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "app/helpers.h"
-#include "app/mbstring.h"
+#include "framework/helpers.h"
+#include "framework/mbstring.h"
 
 namespace {
 
