@@ -182,14 +182,16 @@ void CMainDlg::OnUpgrade() {
     upgradeUrl = checker.Server().upgradeUrl;
   }
   upgrading_ = false;
-  if (!newer) return;
+  // Closed while the check ran: the user no longer wants anything from it.
+  if (!newer || closed_) return;
   if (!upgradeUrl.empty()) {
     // A browser that will not start is passed over.
     ShellExecuteA(nullptr, "open", kBrowserPath, upgradeUrl.c_str(), nullptr, SW_SHOWNORMAL);
     return;
   }
   if (fw::ShowMessageBox(Hwnd(), "새버전(" + serverVersion + ")이 나왔습니다. 업그레이드 하시겠습니까?",
-                         CUpgradeChecker::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
+                         CUpgradeChecker::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES ||
+      closed_)
     return;
   // By its full path and with the program folder as its working directory:
   // the current directory may have moved (the registry restore dialog), and
@@ -206,6 +208,11 @@ void CMainDlg::OnUpgrade() {
   // The updater replaces this program's files: end at once, without the
   // usual exit processing.
   ExitProcess(0);
+}
+
+void CMainDlg::OnClose() {
+  closed_ = true;
+  EndDialog(IDCANCEL);
 }
 
 void CMainDlg::PlaceButtons() {
