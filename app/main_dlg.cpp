@@ -52,6 +52,20 @@ const HelpCenterKey kHelpCenterKeys[] = {
      "%s\\PCHealth\\HelpCtr\\Binaries\\HelpCtr.exe\\1"},
 };
 
+// Opens the upgrade page in the browser at its fixed path, or, where that is
+// missing, with the system's handler for web addresses. The address comes
+// without a scheme (the version file cuts values at colons); it is always
+// given one, so the shell can only ever take it for a web page, never for a
+// program or a file to run.
+void OpenUpgradePage(const std::string& address) {
+  // A browser that will not start is passed over.
+  if (GetFileAttributesA(kBrowserPath) != INVALID_FILE_ATTRIBUTES) {
+    ShellExecuteA(nullptr, "open", kBrowserPath, address.c_str(), nullptr, SW_SHOWNORMAL);
+    return;
+  }
+  ShellExecuteA(nullptr, "open", ("http://" + address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 }  // namespace
 
 const fw::MessageEntry<CMainDlg> CMainDlg::kMessages[] = {
@@ -185,8 +199,7 @@ void CMainDlg::OnUpgrade() {
   // Closed while the check ran: the user no longer wants anything from it.
   if (!newer || closed_) return;
   if (!upgradeUrl.empty()) {
-    // A browser that will not start is passed over.
-    ShellExecuteA(nullptr, "open", kBrowserPath, upgradeUrl.c_str(), nullptr, SW_SHOWNORMAL);
+    OpenUpgradePage(upgradeUrl);
     return;
   }
   if (fw::ShowMessageBox(Hwnd(), "새버전(" + serverVersion + ")이 나왔습니다. 업그레이드 하시겠습니까?",

@@ -1,6 +1,7 @@
 // The main window's Upgrade button against the site server in scripted mode:
 // a window closed while the check runs, or while its question is shown,
-// asks and starts nothing more.
+// asks and starts nothing more; an upgrade page opens even where the fixed
+// browser path is missing.
 #include "app/main_dlg.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,55 @@ TEST_F(MainDlgUpgrade, YesAfterTheWindowWasClosedStartsNoUpdater) {
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(window); }));
   PumpFor(300);
   EXPECT_EQ(texts, std::vector<std::string>{kQuestion});
+}
+
+// Takes the browser away from its fixed path and makes a stand-in the
+// system's handler for web addresses, for the life of the object.
+class BrowserMissing {
+ public:
+  BrowserMissing() {
+    char old[1024] = {};
+    LONG size = sizeof old;
+    hadHandler_ = RegQueryValueA(HKEY_CLASSES_ROOT, kHandlerKey, old, &size) == ERROR_SUCCESS;
+    oldHandler_ = old;
+    const std::string stub = "\"" + BinFolder() + "\\browser_stub.exe\" \"%1\"";
+    ok_ = RegSetValueA(HKEY_CLASSES_ROOT, kHandlerKey, REG_SZ, stub.c_str(),
+                       static_cast<DWORD>(stub.size())) == ERROR_SUCCESS &&
+          (GetFileAttributesA(kBrowser) == INVALID_FILE_ATTRIBUTES ||
+           MoveFileA(kBrowser, kSaved) != FALSE);
+  }
+  ~BrowserMissing() {
+    MoveFileA(kSaved, kBrowser);
+    if (hadHandler_)
+      RegSetValueA(HKEY_CLASSES_ROOT, kHandlerKey, REG_SZ, oldHandler_.c_str(),
+                   static_cast<DWORD>(oldHandler_.size()));
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  static constexpr const char* kHandlerKey = "http\\shell\\open\\command";
+  static constexpr const char* kBrowser = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+  static constexpr const char* kSaved = "C:\\Program Files\\Internet Explorer\\iexplore.exe.spruce-test";
+  bool ok_ = false;
+  bool hadHandler_ = false;
+  std::string oldHandler_;
+};
+
+TEST_F(MainDlgUpgrade, UpgradePageOpensWithTheSystemHandlerWhenTheBrowserIsMissing) {
+  MessageBoxRecorder boxes;
+  const std::string log = folder_.File("browser.log");
+  SetEnvironmentVariableA("SPRUCE_BROWSER_LOG", log.c_str());
+  BrowserMissing browser;
+  ASSERT_TRUE(browser.Ok());
+  ServeVersionFile(R"({"body": "Version: 9.9.9\nUpgradeURL: www.spruce.co.kr/new.htm\n"})");
+  CMainDlg dialog;
+  ASSERT_TRUE(dialog.CreateModeless());
+  PressUpgrade(dialog.Hwnd());
+  EXPECT_TRUE(PumpUntil([&] { return !ReadFileBytes(log).empty(); }, 30000));
+  EXPECT_NE(ReadFileBytes(log).find("\"http://www.spruce.co.kr/new.htm\""), std::string::npos)
+      << ReadFileBytes(log);
+  EXPECT_EQ(boxes.Count(), 0u) << boxes.LastText();
+  SetEnvironmentVariableA("SPRUCE_BROWSER_LOG", nullptr);
 }
 
 }  // namespace
