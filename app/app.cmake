@@ -1,1 +1,1 @@
-spruce_win(activity_log.cpp cleaner_app.cpp main_dlg.cpp registry_key.cpp site.cpp thread.cpp)
+spruce_win(activity_log.cpp cleaner_app.cpp main_dlg.cpp registry_key.cpp thread.cpp)

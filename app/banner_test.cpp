@@ -9,7 +9,7 @@
 
 #include "app/browser_host.h"
 #include "app/html_banner.h"
-#include "app/site.h"
+#include "framework/site.h"
 #include "resources/resource.h"
 #include "tests/support/recorder.h"
 

@@ -6,10 +6,10 @@
 
 #include "app/cleaner_app.h"
 #include "app/registry_key.h"
-#include "app/site.h"
 #include "app/tools.h"
 #include "framework/msgbox.h"
 #include "framework/program_window.h"
+#include "framework/site.h"
 #include "resources/resource.h"
 #include "upgrade/installed_version.h"
 #include "upgrade/upgrade_checker.h"
@@ -51,6 +51,20 @@ const HelpCenterKey kHelpCenterKeys[] = {
     {"TypeLib\\{FC7D9E00-3F9E-11D3-93C0-00C04F72DAF7}\\1.0\\0\\win32",
      "%s\\PCHealth\\HelpCtr\\Binaries\\HelpCtr.exe\\1"},
 };
+
+// Opens the upgrade page in the browser at its fixed path, or, where that is
+// missing, with the system's handler for web addresses. The address comes
+// without a scheme (the version file cuts values at colons); it is always
+// given one, so the shell can only ever take it for a web page, never for a
+// program or a file to run.
+void OpenUpgradePage(const std::string& address) {
+  // A browser that will not start is passed over.
+  if (GetFileAttributesA(kBrowserPath) != INVALID_FILE_ATTRIBUTES) {
+    ShellExecuteA(nullptr, "open", kBrowserPath, address.c_str(), nullptr, SW_SHOWNORMAL);
+    return;
+  }
+  ShellExecuteA(nullptr, "open", ("http://" + address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 }  // namespace
 
@@ -182,14 +196,15 @@ void CMainDlg::OnUpgrade() {
     upgradeUrl = checker.Server().upgradeUrl;
   }
   upgrading_ = false;
-  if (!newer) return;
+  // Closed while the check ran: the user no longer wants anything from it.
+  if (!newer || closed_) return;
   if (!upgradeUrl.empty()) {
-    // A browser that will not start is passed over.
-    ShellExecuteA(nullptr, "open", kBrowserPath, upgradeUrl.c_str(), nullptr, SW_SHOWNORMAL);
+    OpenUpgradePage(upgradeUrl);
     return;
   }
   if (fw::ShowMessageBox(Hwnd(), "새버전(" + serverVersion + ")이 나왔습니다. 업그레이드 하시겠습니까?",
-                         CUpgradeChecker::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
+                         CUpgradeChecker::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES ||
+      closed_)
     return;
   // By its full path and with the program folder as its working directory:
   // the current directory may have moved (the registry restore dialog), and
@@ -206,6 +221,11 @@ void CMainDlg::OnUpgrade() {
   // The updater replaces this program's files: end at once, without the
   // usual exit processing.
   ExitProcess(0);
+}
+
+void CMainDlg::OnClose() {
+  closed_ = true;
+  EndDialog(IDCANCEL);
 }
 
 void CMainDlg::PlaceButtons() {

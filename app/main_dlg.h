@@ -46,7 +46,7 @@ class CMainDlg : public fw::Dialog {
   INT_PTR OnQueryDragIcon(WPARAM, LPARAM);
   INT_PTR OnShowOrMove(WPARAM, LPARAM);
   void OnEnter() {}
-  void OnClose() { EndDialog(IDCANCEL); }
+  void OnClose();
   void OnRegistry();
   void OnRestore();
   void OnHardDisk();
@@ -73,6 +73,10 @@ class CMainDlg : public fw::Dialog {
   int newerVersion_ = 0;
   // A press of the Upgrade button is being handled (its check pumps messages).
   bool upgrading_ = false;
+  // The user has closed the window. A modal dialog that has ended stays on
+  // screen until its handler returns, so a check still running must then
+  // neither ask nor start anything.
+  bool closed_ = false;
   fw::Bitmap header_;
   HICON icon_ = nullptr;
 };

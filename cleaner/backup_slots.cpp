@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/mbstring.h"
+#include "framework/mbstring.h"
 
 namespace diskclean {
 namespace {

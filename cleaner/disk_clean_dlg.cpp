@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "app/cleaner_app.h"
-#include "app/helpers.h"
 #include "cleaner/backup_slots.h"
 #include "cleaner/safe_files.h"
 #include "framework/controls.h"
 #include "framework/font.h"
+#include "framework/helpers.h"
 #include "framework/msgbox.h"
 #include "framework/shell.h"
 #include "framework/wait.h"

@@ -1,6 +1,6 @@
 #include "cleaner/folder_guard.h"
 
-#include "app/mbstring.h"
+#include "framework/mbstring.h"
 
 #include <vector>
 

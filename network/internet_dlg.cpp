@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/helpers.h"
-#include "app/mbstring.h"
-#include "app/site.h"
 #include "framework/controls.h"
 #include "framework/font.h"
+#include "framework/helpers.h"
+#include "framework/mbstring.h"
 #include "framework/msgbox.h"
+#include "framework/site.h"
 #include "framework/wait.h"
 #include "framework/worker.h"
 #include "network/icmp_echo_client.h"

@@ -1,9 +1,9 @@
 #include "network/ip_addr_info_dlg.h"
 
-#include "app/site.h"
 #include "framework/controls.h"
 #include "framework/font.h"
 #include "framework/msgbox.h"
+#include "framework/site.h"
 #include "network/ip_lookup.h"
 #include "resources/resource.h"
 

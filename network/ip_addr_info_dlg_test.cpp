@@ -1,14 +1,15 @@
 // My IP against the site server in scripted mode on 127.0.0.1: what the
 // public field shows for an echo page, an HTML page, a missing page, a
-// server that is down and one that stalls.
+// server that is down and one that stalls, which holds one look-up at most.
 #include "network/ip_addr_info_dlg.h"
 
 #include <winsock.h>
 
 #include <gtest/gtest.h>
 
-#include "app/site.h"
 #include "framework/controls.h"
+#include "framework/site.h"
+#include "network/ip_lookup.h"
 #include "resources/resource.h"
 #include "tests/support/recorder.h"
 #include "upgrade/testing/scripted_site.h"
@@ -79,8 +80,8 @@ TEST_F(IpAddrInfoDlgTest, AMissingPageOrADownServerLeavesTheFieldEmptyWithoutABo
   EXPECT_EQ(recorder_.Count(), 0u);
 }
 
-TEST_F(IpAddrInfoDlgTest, AStalledServerDoesNotHoldTheDialogBack) {
-  // Silent after the request: as if the page could not be opened.
+TEST_F(IpAddrInfoDlgTest, AServerSilentAfterTheRequestDoesNotHoldTheDialogBack) {
+  // As if the page could not be opened.
   AnswerPage("{\"silent\": 60}");
   DWORD start = GetTickCount();
   EXPECT_EQ(PublicAddressFrom(site_.Origin()), "");
@@ -88,12 +89,14 @@ TEST_F(IpAddrInfoDlgTest, AStalledServerDoesNotHoldTheDialogBack) {
   EXPECT_GE(took, CIpAddrInfoDlg::kFetchDeadlineMs - 500);
   EXPECT_LT(took, CIpAddrInfoDlg::kFetchDeadlineMs + 5000);
   EXPECT_EQ(recorder_.Count(), 0u);
+}
 
-  // Silent in the middle of the page: the transfer failed.
+TEST_F(IpAddrInfoDlgTest, AServerStalledInThePageDoesNotHoldTheDialogBack) {
+  // The transfer failed.
   AnswerPage(R"({"body": "10.1.", "length": 100, "stall": 60, "stall_after": 5})");
-  start = GetTickCount();
+  const DWORD start = GetTickCount();
   const std::string shown = PublicAddressFrom(site_.Origin());
-  took = GetTickCount() - start;
+  const DWORD took = GetTickCount() - start;
   EXPECT_LT(took, CIpAddrInfoDlg::kFetchDeadlineMs + 5000);
   EXPECT_EQ(std::string("10.1.").compare(0, shown.size(), shown), 0) << shown;
   ASSERT_EQ(recorder_.Count(), 1u);
@@ -101,6 +104,35 @@ TEST_F(IpAddrInfoDlgTest, AStalledServerDoesNotHoldTheDialogBack) {
   EXPECT_EQ(box.text, "외부 IP를 확인할 수 없습니다.");
   EXPECT_EQ(box.caption, "내컴퓨터 IP 알기");
   EXPECT_EQ(box.style, static_cast<UINT>(MB_OK));
+}
+
+TEST_F(IpAddrInfoDlgTest, AStalledServerHoldsOneLookupThatLaterOpeningsShare) {
+  // The page comes 4 s after its headers; the first two look-ups give up
+  // before that, the third waits long enough.
+  AnswerPage(R"({"body": "10.1.2.3", "stall": 4})");
+  const std::string page = site_.Origin() + "/spruce/ip.html";
+  for (int i = 0; i < 2; ++i) {
+    const PublicAddressFetch late = FetchPublicAddress(page, 1200);
+    EXPECT_TRUE(late.failed);
+    EXPECT_EQ(late.address, "");
+  }
+  const PublicAddressFetch shared = FetchPublicAddress(page, 8000);
+  EXPECT_FALSE(shared.failed);
+  EXPECT_EQ(shared.address, "10.1.2.3");
+  EXPECT_EQ(Requests(), 1u) << "one look-up in flight, however often asked";
+
+  // Once it has ended, the next opening asks the server again.
+  AnswerPage(200, "10.9.8.7");
+  EXPECT_EQ(FetchPublicAddress(page, 8000).address, "10.9.8.7");
+  EXPECT_EQ(Requests(), 2u);
+
+  // Another page is asked for only once the stalled look-up has ended.
+  ASSERT_TRUE(site_.SetScript(R"({"/spruce/ip.html": {"body": "10.1.2.3", "stall": 3},
+                                 "/spruce/other.html": {"body": "10.5.5.5"}})"));
+  EXPECT_TRUE(FetchPublicAddress(page, 500).failed);
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(FetchPublicAddress(site_.Origin() + "/spruce/other.html", 8000).address, "10.5.5.5");
+  EXPECT_GE(GetTickCount() - start, 2000u);
 }
 
 }  // namespace

@@ -101,6 +101,41 @@ DWORD WINAPI TransferThread(void* argument) {
   return 0;
 }
 
+bool Ended(Transfer& t) {
+  fw::ScopedLock guard(t.lock);
+  return t.phase == Transfer::kDone;
+}
+
+// The latest transfer, which may still be running. A stalled server blocks
+// its thread in WinINet, and nothing can make that call return early under
+// Wine, so every fetch shares or waits for this one instead of starting
+// another: however often My IP is opened, at most one thread is blocked.
+fw::CriticalSection g_latestLock;
+std::shared_ptr<Transfer> g_latest;
+
+std::shared_ptr<Transfer> RunningTransfer() {
+  fw::ScopedLock guard(g_latestLock);
+  if (g_latest && Ended(*g_latest)) g_latest.reset();
+  return g_latest;
+}
+
+// Starts a transfer of url and makes it the latest; null when no thread can
+// be had.
+std::shared_ptr<Transfer> StartTransfer(const std::string& url, DWORD timeoutMs) {
+  auto transfer = std::make_shared<Transfer>();
+  transfer->url = url;
+  transfer->timeoutMs = timeoutMs;
+  auto* argument = new std::shared_ptr<Transfer>(transfer);
+  // The thread runs on its own; its handle is not needed.
+  if (!fw::StartWorkerThread(&TransferThread, argument, THREAD_PRIORITY_NORMAL).Valid()) {
+    delete argument;
+    return nullptr;
+  }
+  fw::ScopedLock guard(g_latestLock);
+  g_latest = transfer;
+  return transfer;
+}
+
 }  // namespace
 
 std::string GetLocalIpAddress() {
@@ -121,23 +156,24 @@ std::string GetLocalIpAddress() {
 }
 
 PublicAddressFetch FetchPublicAddress(const std::string& url, DWORD deadlineMs) {
-  auto transfer = std::make_shared<Transfer>();
-  transfer->url = url;
-  transfer->timeoutMs = deadlineMs;
-  auto* argument = new std::shared_ptr<Transfer>(transfer);
-  fw::UniqueHandle thread =
-      fw::StartWorkerThread(&TransferThread, argument, THREAD_PRIORITY_NORMAL);
+  const DWORD start = GetTickCount();
+  const auto waitFor = [&](Transfer& t) {
+    fw::WaitWhilePumping([&] { return Ended(t) || GetTickCount() - start >= deadlineMs; });
+  };
   PublicAddressFetch result;
-  if (!thread.Valid()) {
-    delete argument;
+  std::shared_ptr<Transfer> transfer;
+  // Another page's transfer still running is waited out first (and so is
+  // one that a fetch started while this one pumped).
+  while ((transfer = RunningTransfer()) && transfer->url != url) {
+    waitFor(*transfer);
+    if (!Ended(*transfer)) return result;  // as if this page could not be opened
+  }
+  if (!transfer) transfer = StartTransfer(url, deadlineMs);
+  if (!transfer) {
     result.failed = true;
     return result;
   }
-  const DWORD start = GetTickCount();
-  fw::WaitWhilePumping([&] {
-    return WaitForSingleObject(thread.Get(), 0) != WAIT_TIMEOUT ||
-           GetTickCount() - start >= deadlineMs;
-  });
+  waitFor(*transfer);
   fw::ScopedLock guard(transfer->lock);
   if (!transfer->opened) {
     // Not opened, or still waiting for the answer: there is no page.

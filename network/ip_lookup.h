@@ -24,4 +24,8 @@ struct PublicAddressFetch {
 // Returns within deadlineMs even when the server stalls: the transfer runs on
 // a thread of its own, which is left to end by itself. A stall before the
 // answer counts as not opened, a stall in the page as a failure.
+// At most one transfer runs at a time: a fetch of the url whose transfer is
+// still running (a stalled server) waits on that transfer and takes its
+// page, rather than starting another; a fetch of another url first waits
+// for the running one to end, within the same deadline.
 PublicAddressFetch FetchPublicAddress(const std::string& url, DWORD deadlineMs);

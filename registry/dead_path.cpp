@@ -1,6 +1,6 @@
 #include "registry/dead_path.h"
 
-#include "app/mbstring.h"
+#include "framework/mbstring.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "registry/ignore_list.h"
 
-#include "app/mbstring.h"
+#include "framework/mbstring.h"
 
 std::vector<std::string> ParseIgnoreList(const std::string& fileContent) {
   std::vector<std::string> entries;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/mbstring.h"
+#include "framework/mbstring.h"
 #include "framework/raii.h"
 #include "sysinfo/system_figures.h"
 

@@ -5,10 +5,10 @@
 
 #include <vector>
 
-#include "app/site.h"
 #include "framework/controls.h"
 #include "framework/msgbox.h"
 #include "framework/program_window.h"
+#include "framework/site.h"
 #include "updater/install_swap.h"
 #include "updater/updater_res.h"
 #include "upgrade/installed_version.h"

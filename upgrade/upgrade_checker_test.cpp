@@ -61,14 +61,15 @@ class UpgradeChecker : public ::testing::Test {
   VersionInfo server_;
 };
 
-TEST_F(UpgradeChecker, ComparesInstalledWithServerVersionAsText) {
+TEST_F(UpgradeChecker, ComparesInstalledWithServerVersionNumberByNumber) {
   EXPECT_TRUE(Check("1.0.0", false, "Version: 1.0.1\r\nFilename: Spruce.exe 10\r\n"));
   EXPECT_EQ(boxes_.Count(), 0u);
   EXPECT_EQ(server_.fileNames[0], "Spruce.exe");
   EXPECT_TRUE(Check("1.0.0", true, "  \"Version\" : \" 2.0 \"\n"));
   EXPECT_EQ(server_.version, "2.0");
 
-  EXPECT_FALSE(Check("1.0.9", false, "Version: 1.0.10\n"));
+  EXPECT_TRUE(Check("1.0.9", true, "Version: 1.0.10\n"));
+  EXPECT_FALSE(Check("1.0.10", false, "Version: 1.0.9\n"));  // never a downgrade
   EXPECT_FALSE(Check("1.0.1-BETA", false, "Version: 1.0.1-beta\n"));
   ASSERT_EQ(boxes_.Count(), 2u);
   for (const RecordedBox& box : boxes_.Boxes()) {
@@ -76,11 +77,11 @@ TEST_F(UpgradeChecker, ComparesInstalledWithServerVersionAsText) {
     EXPECT_EQ(box.caption, "업그레이드");
     EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONERROR));
   }
-  EXPECT_FALSE(Check("1.0.9", true, "Version: 1.0.10\n"));  // silent
+  EXPECT_FALSE(Check("1.0.10", true, "Version: 1.0.9\n"));  // silent
   EXPECT_EQ(boxes_.Count(), 2u);
   // The version file's temporary copy goes after every check.
   EXPECT_TRUE(TempFiles().empty());
-  EXPECT_EQ(site_.Requests().size(), 5u);
+  EXPECT_EQ(site_.Requests().size(), 6u);
 }
 
 TEST_F(UpgradeChecker, VersionFileUpToItsLimitIsReadAndOneByteMoreIsRefused) {

@@ -1,9 +1,10 @@
 #include "upgrade/version_file.h"
 
+#include <algorithm>
 #include <set>
 
-#include "app/helpers.h"
-#include "app/mbstring.h"
+#include "framework/helpers.h"
+#include "framework/mbstring.h"
 
 namespace {
 
@@ -27,6 +28,45 @@ bool IsDeviceName(const std::string& name) {
   if (stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0))
     return stem[3] >= '1' && stem[3] <= '9';
   return false;
+}
+
+// The text without white space at both ends, when that is a dotted decimal
+// number: digits in parts parted by single dots, no part empty.
+bool TrimmedDottedDecimal(const std::string& text, std::string& number) {
+  number = mb::Trim(text);
+  bool partHasDigit = false;
+  for (char c : number) {
+    if (c >= '0' && c <= '9') {
+      partHasDigit = true;
+    } else if (c == '.' && partHasDigit) {
+      partHasDigit = false;
+    } else {
+      return false;
+    }
+  }
+  return partHasDigit;  // false for an empty text or a trailing dot
+}
+
+// The part of a dotted decimal number that starts at pos, and pos moved past
+// it and its dot; empty (read as 0) once the number has no more parts.
+std::string NextPart(const std::string& number, size_t& pos) {
+  if (pos >= number.size()) return std::string();
+  size_t end = number.find('.', pos);
+  if (end == std::string::npos) end = number.size();
+  const std::string part = number.substr(pos, end - pos);
+  pos = end + 1;
+  return part;
+}
+
+// Two strings of digits compared as numbers, however long: without their
+// leading zeros, the longer is the larger, and equal lengths compare as text.
+int CompareDigits(const std::string& x, const std::string& y) {
+  const size_t xs = std::min(x.find_first_not_of('0'), x.size());
+  const size_t ys = std::min(y.find_first_not_of('0'), y.size());
+  const size_t xn = x.size() - xs, yn = y.size() - ys;
+  if (xn != yn) return xn < yn ? -1 : 1;
+  const int c = x.compare(xs, xn, y, ys, yn);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 }  // namespace
@@ -83,10 +123,21 @@ int CompareVersionText(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+int CompareVersions(const std::string& a, const std::string& b) {
+  std::string x, y;
+  if (!TrimmedDottedDecimal(a, x) || !TrimmedDottedDecimal(b, y)) return CompareVersionText(a, b);
+  size_t xPos = 0, yPos = 0;
+  while (xPos < x.size() || yPos < y.size()) {
+    const int c = CompareDigits(NextPart(x, xPos), NextPart(y, yPos));
+    if (c != 0) return c;
+  }
+  return 0;
+}
+
 bool IsNewerVersion(const std::string& installed, const std::string& server) {
   if (server.size() > kMaxInstalledVersionSize || server.find('\0') != std::string::npos)
     return false;
-  return CompareVersionText(installed, server) < 0;
+  return CompareVersions(installed, server) < 0;
 }
 
 FileListProblem CheckListedName(const std::string& name, size_t folderLength) {

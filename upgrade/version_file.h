@@ -55,11 +55,20 @@ uint32_t ParseListedSize(const std::string& word);
 // letters compared as lower case, bytes unsigned): <0, 0 or >0.
 int CompareVersionText(const std::string& a, const std::string& b);
 
-// True when the server's version is newer than the installed one: the
-// installed text sorts before the server's. Textual, not numeric, so 1.0.10
-// is not newer than 1.0.9. A server version that could not be written into
-// "version.dat" and read back whole (longer than 4,096 bytes, or holding a
-// NUL) is never newer, or it would be offered again after every upgrade.
+// Orders two version texts: <0, 0 or >0. When both are dotted decimal
+// numbers (digits, in parts parted by single dots; white space around the
+// text ignored, as "version.dat" may end in a line break), part by part as
+// numbers of any length, a missing part counting as 0: 1.0.10 comes after
+// 1.0.9, and 1.0, 1.0.0 and 1.00.0 are equal. Any other text ("1.0b",
+// "1..2", "1.", "") is compared with CompareVersionText.
+int CompareVersions(const std::string& a, const std::string& b);
+
+// True when the server's version is newer than the installed one, so an
+// older version (a file left on a mirror, or an old one replayed) is never
+// offered: CompareVersions(installed, server) < 0. A server version that
+// could not be written into "version.dat" and read back whole (longer than
+// 4,096 bytes, or holding a NUL) is never newer, or it would be offered
+// again after every upgrade.
 bool IsNewerVersion(const std::string& installed, const std::string& server);
 
 // The names the updater makes beside each listed file.

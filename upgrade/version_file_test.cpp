@@ -60,14 +60,40 @@ TEST(VersionFile, ListedSizesReadLikeAtoiWithinThirtyTwoBits) {
   EXPECT_EQ(ParseListedSize("size"), 0u);
 }
 
-TEST(VersionFile, NewerIsTextualAndCaseBlind) {
+TEST(VersionFile, DottedNumbersCompareNumberByNumberSoNoOlderVersionIsOffered) {
+  EXPECT_TRUE(IsNewerVersion("1.0.9", "1.0.10"));
+  EXPECT_FALSE(IsNewerVersion("1.0.10", "1.0.9"));  // a downgrade
   EXPECT_TRUE(IsNewerVersion("1.0.0", "1.0.1"));
-  EXPECT_FALSE(IsNewerVersion("1.0.9", "1.0.10"));
-  EXPECT_FALSE(IsNewerVersion("1.0.1", "1.0.1"));
+  EXPECT_TRUE(IsNewerVersion("1.9", "1.10.0"));
+  EXPECT_FALSE(IsNewerVersion("2", "1.99.99"));
+  // Missing parts count as 0, leading zeros as nothing.
+  EXPECT_EQ(CompareVersions("1.0", "1.0.0"), 0);
+  EXPECT_EQ(CompareVersions("1.0.0.0", "1"), 0);
+  EXPECT_EQ(CompareVersions("01.002", "1.2"), 0);
+  EXPECT_GT(CompareVersions("1.0.010", "1.0.9"), 0);
+  EXPECT_GT(CompareVersions("1.0.0.1", "1.0"), 0);
+  // Numbers beyond any integer type, and zeros before them.
+  const std::string huge = "1" + std::string(40, '0');
+  EXPECT_TRUE(IsNewerVersion("1." + std::string(40, '9'), "1." + huge));
+  EXPECT_EQ(CompareVersions(std::string(100, '0') + "7.1", "7.1"), 0);
+  EXPECT_LT(CompareVersions(std::string(5000, '9'), "1" + std::string(5000, '0')), 0);
+  // "version.dat" written with a line break still reads as its number.
+  EXPECT_FALSE(IsNewerVersion("1.0.10\r\n", "1.0.9"));
+  EXPECT_TRUE(IsNewerVersion(" 1.0.9\n", "1.0.10"));
+}
+
+TEST(VersionFile, OtherVersionTextsCompareAsTextCaseBlind) {
+  // Not dotted decimal numbers: empty parts, a trailing or leading dot, letters.
+  EXPECT_TRUE(IsNewerVersion("1..10", "1..9"));
+  EXPECT_TRUE(IsNewerVersion("1.0.10.", "1.0.9."));
+  EXPECT_TRUE(IsNewerVersion(".10", ".9"));
+  EXPECT_FALSE(IsNewerVersion("1.0.9b", "1.0.10b"));
+  EXPECT_FALSE(IsNewerVersion("1.0.9", "1.0.10b"));  // one side is not a number
   EXPECT_FALSE(IsNewerVersion("1.0.1a", "1.0.1A"));
   EXPECT_FALSE(IsNewerVersion("1.0.1A", "1.0.1a"));
   EXPECT_FALSE(IsNewerVersion("1.0.0", ""));
   EXPECT_TRUE(IsNewerVersion("", "1.0.0"));
+  EXPECT_FALSE(IsNewerVersion("1.0.1", "1.0.1"));
   // _stricmp lowers letters before comparing: '_' (0x5F) sorts after 'a'-less 'A'.
   EXPECT_LT(CompareVersionText("1.0_", "1.0a"), 0);
   EXPECT_LT(CompareVersionText("1.0\x7F", "1.0\xB0"), 0);  // bytes compare unsigned

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/site.h"
+#include "framework/site.h"
 #include "widgets/gradient_bands.h"
 
 namespace {

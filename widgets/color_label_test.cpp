@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/site.h"
+#include "framework/site.h"
 #include "tests/support/recorder.h"
 
 namespace {

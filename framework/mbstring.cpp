@@ -1,4 +1,4 @@
-#include "app/mbstring.h"
+#include "framework/mbstring.h"
 
 namespace mb {
 

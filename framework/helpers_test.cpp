@@ -1,8 +1,8 @@
-#include "app/helpers.h"
+#include "framework/helpers.h"
 
 #include <gtest/gtest.h>
 
-#include "app/mbstring.h"
+#include "framework/mbstring.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/helpers.h"
+#include "framework/helpers.h"
 #include "tests/support/wine_env.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Prints GetOsCode() of the Windows version Wine reports for this program.
 #include <cstdio>
 
-#include "app/helpers.h"
+#include "framework/helpers.h"
 
 int main() {
   std::printf("%s\n", GetOsCode().c_str());

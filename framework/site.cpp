@@ -1,4 +1,4 @@
-#include "app/site.h"
+#include "framework/site.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "app/helpers.h"
+#include "framework/helpers.h"
 
-#include "app/mbstring.h"
+#include "framework/mbstring.h"
 
 std::string FormatSize(int64_t& count) {
   const int64_t kKb = 1024, kMb = kKb * 1024, kGb = kMb * 1024;

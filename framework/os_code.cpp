@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/helpers.h"
+#include "framework/helpers.h"
 
 std::string GetOsCode() {
   OSVERSIONINFOA info = {};
