@@ -44,7 +44,7 @@ LangString MenuFolder ${LANG_KOREAN} "스프루스"
 LangString ShortcutName ${LANG_KOREAN} "스프루스"
 LangString UninstallShortcutName ${LANG_KOREAN} "스프루스 제거"
 LangString ReadmeName ${LANG_KOREAN} "읽어보기.txt"
-LangString ProgramRunning ${LANG_KOREAN} "스프루스 또는 스프루스 업그레이드(Spruce.exe, SpruceUp.exe)가 실행 중입니다.$\r$\n프로그램을 모두 종료한 뒤 [다시 시도]를 누르세요."
+LangString ProgramRunning ${LANG_KOREAN} "스프루스 또는 스프루스 업그레이드(Spruce.exe, SpruceUp.exe)가 실행 중입니다.$\r$\n프로그램을 모두 종료한 뒤 다시 시도하세요."
 LangString DesktopSection ${LANG_KOREAN} "바탕 화면 바로 가기"
 LangString AskDeleteBackups ${LANG_KOREAN} "레지스트리 백업과 디스크 정리 기록(backup 폴더)도 지우시겠습니까?$\r$\n지우면 레지스트리 복원으로 되살릴 수 없습니다."
 
