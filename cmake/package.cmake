@@ -1,6 +1,8 @@
 # The release package: build/Spruce-<version>.zip with the shipped programs,
-# "version.dat" (the version, no line end) and "읽어보기.txt" (CP949, CR LF).
-# scripts/release.sh builds the shipped targets and runs CPack.
+# "version.dat" (the version, no line end) and "읽어보기.txt" (CP949, CR LF),
+# and the setup program Spruce-<version>-setup.exe that installs the same
+# files (target `setup`, made with NSIS from resources/setup/spruce.nsi).
+# scripts/release.sh builds the shipped targets and the setup, and runs CPack.
 set(package_dir ${CMAKE_BINARY_DIR}/package)
 file(MAKE_DIRECTORY ${package_dir})
 file(WRITE ${package_dir}/version.dat "${PROJECT_VERSION}")
@@ -39,3 +41,21 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME Spruce-${PROJECT_VERSION})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 include(CPack)
+
+# The setup program holds exactly the files of the zip. Only the shipping
+# build makes it: the tested build's programs are neither stripped nor loadable
+# on Windows 95 to XP.
+if(shipping_build)
+  find_program(SPRUCE_MAKENSIS makensis REQUIRED)
+  set(setup_script ${CMAKE_SOURCE_DIR}/resources/setup/spruce.nsi)
+  set(setup_file ${CMAKE_BINARY_DIR}/Spruce-${PROJECT_VERSION}-setup.exe)
+  add_custom_command(OUTPUT ${setup_file}
+    COMMAND ${SPRUCE_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8
+            -DVERSION=${PROJECT_VERSION} -DBIN=${CMAKE_BINARY_DIR}/bin -DPACKAGE=${package_dir}
+            -DICON=${CMAKE_SOURCE_DIR}/resources/art/icon128.ico -DOUTFILE=${setup_file}
+            ${setup_script}
+    DEPENDS ${shipped} ${setup_script} ${package_dir}/version.dat ${package_dir}/읽어보기.txt
+            ${CMAKE_SOURCE_DIR}/resources/art/icon128.ico
+    VERBATIM)
+  add_custom_target(setup DEPENDS ${setup_file})
+endif()

@@ -13,6 +13,10 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP949 -Wall -Wextra)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 WINVER=0x0501)
 add_link_options(-static -static-libgcc -static-libstdc++)
+if(shipping_build)
+  # Lines for the debug information kept beside the shipped files (below).
+  add_compile_options(-g)
+endif()
 
 # The version resource of every program reads the project version from here.
 configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in
@@ -71,6 +75,25 @@ foreach(dll ${dlls})
   set_target_properties(${dll} PROPERTIES LINKER_LANGUAGE C)
   set_target_properties(${dll} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endforeach()
+
+# What a user downloads carries no debug information: each shipped file is
+# stripped after linking, and its debug information (compiled with -g, so
+# with lines) goes to symbols/<file>.debug, named in the file by a debug
+# link. A crash address is read with
+#   i686-w64-mingw32-addr2line -f -C -e symbols/Spruce.exe.debug 0x<address>
+# (gdb finds the file through the link when it lies beside the program).
+if(shipping_build)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/symbols)
+  foreach(name ${SPRUCE_SHIPPED_NAMES})
+    if(TARGET ${name})
+      set(symbols ${CMAKE_BINARY_DIR}/symbols/$<TARGET_FILE_NAME:${name}>.debug)
+      add_custom_command(TARGET ${name} POST_BUILD
+        COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${name}> ${symbols}
+        COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${symbols} $<TARGET_FILE:${name}>
+        VERBATIM)
+    endif()
+  endforeach()
+endif()
 
 include(${CMAKE_SOURCE_DIR}/cmake/package.cmake)
 if(shipping_build)

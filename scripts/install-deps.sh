@@ -13,6 +13,8 @@ packages=(
   xvfb x11-apps x11-utils xdotool imagemagick
   fonts-nanum locales
   python3 ccache curl openssl
+  # The setup program of the release (makensis).
+  nsis
 )
 
 missing=()

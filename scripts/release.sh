@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
 # Builds the shipped 32-bit programs in Release mode (with the compilers'
-# Win32 thread model, so that they load on Windows 95 to XP) and packs them with
-# "version.dat" and "읽어보기.txt" into build/Spruce-<version>.zip.
+# Win32 thread model, so that they load on Windows 95 to XP), stripped, and
+# makes what a user downloads, each printed by its path:
+#   build/Spruce-<version>.zip        the programs with "version.dat" and
+#                                     "읽어보기.txt"
+#   build/Spruce-<version>-setup.exe  the setup program that installs them
+# The programs' debug information stays in build/release/symbols/.
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
 "$ROOT/scripts/install-deps.sh"
 
 BUILD=${SPRUCE_BUILD:-$ROOT/build}
+release="$BUILD/release"
 mkdir -p "$BUILD"
-quietly "$BUILD/release-build.log" configure_and_build_release "$BUILD/release" shipped
-quietly "$BUILD/release-pack.log" cpack --config "$BUILD/release/CPackConfig.cmake" -B "$BUILD"
+quietly "$BUILD/release-build.log" configure_and_build_release "$release" shipped setup
+version=$(cat "$release/package/version.dat")
+
+# The zip.
+quietly "$BUILD/release-pack.log" cpack --config "$release/CPackConfig.cmake" -B "$BUILD"
 rm -rf "$BUILD/_CPack_Packages"
-version=$(cat "$BUILD/release/package/version.dat")
 echo "$BUILD/Spruce-$version.zip"
+
+# The setup program.
+cp "$release/Spruce-$version-setup.exe" "$BUILD/"
+echo "$BUILD/Spruce-$version-setup.exe"

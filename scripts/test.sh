@@ -30,17 +30,22 @@ fi
 
 # What a user gets is built apart: the compilers' Win32 thread model keeps
 # the programs loadable on Windows 95 to XP (see cmake/toolchain-mingw.cmake).
-echo "== shipped programs and release package (i686, Win32 thread model)"
-quietly "$BUILD/release-build.log" configure_and_build_release "$BUILD/release"
-quietly "$BUILD/release-pack.log" cpack --config "$BUILD/release/CPackConfig.cmake" -B "$BUILD"
-rm -rf "$BUILD/_CPack_Packages"
-package="$BUILD/Spruce-$(cat "$BUILD/release/package/version.dat").zip"
+echo "== shipped programs, release package and setup program (i686, Win32 thread model)"
+# The release script prints what it made, one path a line (or, when it fails,
+# the end of the failing step's log).
+if ! SPRUCE_BUILD="$BUILD" "$ROOT/scripts/release.sh" >"$BUILD/release-made.txt"; then
+  cat "$BUILD/release-made.txt"
+  exit 1
+fi
+package=$(grep -E '[.]zip$' "$BUILD/release-made.txt")
+setup=$(grep -E -- '-setup[.]exe$' "$BUILD/release-made.txt")
 
 echo "== native tests"
 native_ok=0
 {
   ctest --test-dir "$BUILD/native" -j2 --output-on-failure &&
-    # The shipped programs' import tables (Windows 95 and NT 4.0 must load them).
+    # The shipped programs' import tables (Windows 95 and NT 4.0 must load
+    # them) and the setup program, checked without running it.
     ctest --test-dir "$BUILD/release" --output-on-failure
 } >"$BUILD/native-tests.log" 2>&1 || native_ok=1
 if [ $native_ok = 0 ]; then grep -E "tests passed" "$BUILD/native-tests.log"; else cat "$BUILD/native-tests.log"; fi
@@ -54,12 +59,18 @@ export SPRUCE_ARTIFACTS="$BUILD/artifacts"
 mkdir -p "$SPRUCE_ARTIFACTS"
 
 # The package is checked here; where 32-bit programs run it is also unpacked
-# into a new folder of the prefix, which a Windows test starts it from.
+# into a new folder of the prefix, which a Windows test starts it from, and
+# the setup program is put in the prefix for the tests that install it.
 if [ "$SPRUCE_ARCH" = i686 ]; then
   python3 "$ROOT/tests/release/unpack_release.py" "$package" "$WINEPREFIX/drive_c/SpruceRelease"
   export SPRUCE_RELEASE_FOLDER='C:\SpruceRelease'
+  mkdir -p "$WINEPREFIX/drive_c/SpruceSetup"
+  cp "$setup" "$WINEPREFIX/drive_c/SpruceSetup/"
+  export SPRUCE_SETUP="C:\\SpruceSetup\\$(basename "$setup")"
 else
   python3 "$ROOT/tests/release/unpack_release.py" "$package"
+  echo "setup program: install tests skipped: this host cannot run 32-bit programs" \
+    "(checked without running it: setup_holds_the_stripped_programs)"
 fi
 
 echo "== Windows tests under Wine ($SPRUCE_ARCH)"

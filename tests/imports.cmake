@@ -15,6 +15,9 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows" AND SPRUCE_THREADS STREQUAL "win32")
   if("ForceDel" IN_LIST dlls)
     list(APPEND shipped_files ${CMAKE_BINARY_DIR}/bin/ForceDel.dll)
   endif()
+  # The setup program's own stub must load there too (its uninstaller is the
+  # same stub).
+  list(APPEND shipped_files ${CMAKE_BINARY_DIR}/Spruce-${PROJECT_VERSION}-setup.exe)
   add_test(NAME imports_load_on_windows95_and_nt4
            COMMAND ${SPRUCE_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/imports/check_imports.py
                    --objdump ${SPRUCE_I686_OBJDUMP}
