@@ -133,29 +133,6 @@ struct StopOnNotify {
   }
 };
 
-// The Unix name of a Windows path (the parent of a link must exist).
-std::string UnixPath(const std::string& path) {
-  using UnixName = char*(CDECL*)(LPCWSTR);
-  auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!unixName) return std::string();
-  wchar_t wide[MAX_PATH] = {};
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-  char* u = unixName(wide);
-  std::string s = u ? u : "";
-  HeapFree(GetProcessHeap(), 0, u);
-  return s;
-}
-
-// Runs a Linux command, the way links reach a Wine prefix (Wine shows a link
-// to a folder as a reparse point, a link to a file as a plain file, and
-// follows a file link in every file operation, deletion included).
-// "start /unix" may return before the command has run: wait for its effect.
-void RunUnix(const std::string& command, const std::function<bool()>& done) {
-  RunProcess("start.exe /wait /unix " + command, "");
-  for (int i = 0; i < 200 && !done(); ++i) Sleep(25);
-}
-
 TEST(DiskCleanDialog, ScansThenDeletesTheTickedFilesAndRecordsThem) {
   MessageBoxRecorder boxes;
   ProgramFolderScope program;
@@ -502,19 +479,20 @@ TEST(DiskCleanDialog, NeverReachesThroughALinkToACanaryFolder) {
   ASSERT_TRUE(WriteFileBytes(canary.File("inner\\canary-inner.txt"), "inner"));
   const std::string temp = UserTemp().substr(0, UserTemp().size() - 1);
   const std::string dirLink = Tag("dirlink"), fileLink = Tag("filelink");
-  const std::string links[2] = {UnixPath(temp) + "/" + dirLink, UnixPath(temp) + "/" + fileLink};
-  ASSERT_FALSE(UnixPath(temp).empty());
+  const std::string links[2] = {UnixFileName(temp) + "/" + dirLink,
+                                UnixFileName(temp) + "/" + fileLink};
+  ASSERT_FALSE(UnixFileName(temp).empty());
   struct Unlink {
     const std::string* links;
     std::string dir, file;
     ~Unlink() {
-      RunUnix("/bin/rm -f " + links[0] + " " + links[1],
+      RunUnixCommand("/bin/rm -f " + links[0] + " " + links[1],
               [&] { return !FileExists(dir) && !FileExists(file); });
     }
   } unlink{links, temp + "\\" + dirLink, temp + "\\" + fileLink};
-  RunUnix("/bin/ln -s " + UnixPath(canary.Path()) + " " + links[0],
+  RunUnixCommand("/bin/ln -s " + UnixFileName(canary.Path()) + " " + links[0],
           [&] { return FileExists(unlink.dir); });
-  RunUnix("/bin/ln -s " + UnixPath(canary.File("canary-top.txt")) + " " + links[1],
+  RunUnixCommand("/bin/ln -s " + UnixFileName(canary.File("canary-top.txt")) + " " + links[1],
           [&] { return FileExists(unlink.file); });
   ASSERT_TRUE(GetFileAttributesA((temp + "\\" + dirLink).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
   ASSERT_EQ(ReadFileBytes(temp + "\\" + fileLink), "top");

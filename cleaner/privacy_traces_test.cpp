@@ -130,41 +130,18 @@ bool IsCached(const std::string& url) {
   return GetLastError() == ERROR_INSUFFICIENT_BUFFER;
 }
 
-// The Unix name of a Windows path whose folder exists.
-std::string UnixPathOf(const std::string& path) {
-  using UnixNameFn = char*(CDECL*)(LPCWSTR);
-  const auto unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  const size_t slash = path.find_last_of('\\');
-  if (!unixName || slash == std::string::npos) return std::string();
-  wchar_t wide[MAX_PATH] = {};
-  MultiByteToWideChar(CP_ACP, 0, path.substr(0, slash).c_str(), -1, wide, MAX_PATH);
-  char* folder = unixName(wide);
-  if (!folder) return std::string();
-  const std::string unixPath = std::string(folder) + "/" + path.substr(slash + 1);
-  HeapFree(GetProcessHeap(), 0, folder);
-  return unixPath;
-}
-
-// Runs a Linux command line; "start /unix" may return before it has run, so
-// the caller waits for its effect.
-void RunUnix(const std::string& command, const std::function<bool()>& done) {
-  RunProcess("start.exe /wait /unix " + command, "");
-  for (int i = 0; i < 200 && !done(); ++i) Sleep(25);
-}
-
 // Makes link a Unix symbolic link to target, the way links reach a Wine
 // prefix: Wine shows a link to a folder as a reparse point and a link to a
 // file as the file itself (and follows it in every file operation).
 bool MakeUnixLink(const std::string& target, const std::string& link) {
-  RunUnix("/bin/ln -s \"" + UnixPathOf(target) + "\" \"" + UnixPathOf(link) + "\"",
+  RunUnixCommand("/bin/ln -s \"" + UnixFileName(target) + "\" \"" + UnixFileName(link) + "\"",
           [&] { return FileExists(link); });
   return FileExists(link);
 }
 
 // Removes a link itself (every Windows call would reach its target).
 void RemoveUnixLink(const std::string& link) {
-  RunUnix("/bin/rm -f \"" + UnixPathOf(link) + "\"", [&] { return !FileExists(link); });
+  RunUnixCommand("/bin/rm -f \"" + UnixFileName(link) + "\"", [&] { return !FileExists(link); });
 }
 
 // Points a user shell folder (a value of "User Shell Folders") elsewhere
