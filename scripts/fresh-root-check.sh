@@ -26,7 +26,7 @@ release_root() {
     [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$root" ] && kill -9 "$pid" 2>/dev/null || true
   done
   sleep 1
-  grep -F " $root/" /proc/mounts | awk '{print $2}' | sort -r | while read -r m; do
+  { grep -F " $root/" /proc/mounts || true; } | awk '{print $2}' | sort -r | while read -r m; do
     umount -l "$m" 2>/dev/null || true
   done
 }
