@@ -162,6 +162,8 @@ HWND VisibleControl(HWND window, int id) {
   return search.found;
 }
 
+// Waits for VisibleControl: a wizard shows its next page a moment after the
+// click.
 HWND WaitForVisibleControl(HWND window, int id, DWORD timeoutMs = 60000) {
   HWND found = nullptr;
   for (DWORD waited = 0; waited < timeoutMs && !(found = VisibleControl(window, id)); waited += 100)
@@ -427,10 +429,7 @@ TEST_F(Setup, CancelledWizardInstallsNothingAndTheUninstallerAsksBeforeDeletingB
   driver::Click(wizard, IDOK);
   HWND folderBox = WaitForVisibleControl(wizard, kFolderBox);
   ASSERT_NE(folderBox, nullptr) << VisibleWindows();
-  char shown[MAX_PATH] = {};
-  SendMessageTimeoutA(folderBox, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(shown), SMTO_BLOCK,
-                      5000, nullptr);
-  const std::string folder = shown;
+  const std::string folder = driver::ControlText(GetParent(folderBox), kFolderBox);
   EXPECT_EQ(folder, "C:\\Program Files\\Spruce");
 
   driver::Click(wizard, IDCANCEL);
