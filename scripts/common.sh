@@ -58,3 +58,38 @@ quietly() {
     return 1
   fi
 }
+
+# build_release BUILD: builds what a user gets with scripts/release.sh and
+# sets package and setup to the zip and the setup program it made (when it
+# fails, prints the end of the failing step's log).
+build_release() {
+  local build=$1
+  mkdir -p "$build"
+  # The release script prints what it made, one path a line.
+  if ! SPRUCE_BUILD="$build" "$ROOT/scripts/release.sh" >"$build/release-made.txt"; then
+    cat "$build/release-made.txt"
+    return 1
+  fi
+  package=$(grep -E '[.]zip$' "$build/release-made.txt")
+  setup=$(grep -E -- '-setup[.]exe$' "$build/release-made.txt")
+}
+
+# release_into_prefix PACKAGE SETUP: checks the package; where 32-bit programs
+# run (in the Wine session's prefix) it is also unpacked into a new folder of
+# the prefix, which a Windows test starts it from (SPRUCE_RELEASE_FOLDER), and
+# the setup program is put in the prefix for the tests that install it
+# (SPRUCE_SETUP).
+release_into_prefix() {
+  local package=$1 setup=$2
+  if [ "$SPRUCE_ARCH" = i686 ]; then
+    python3 "$ROOT/tests/release/unpack_release.py" "$package" "$WINEPREFIX/drive_c/SpruceRelease" || return 1
+    export SPRUCE_RELEASE_FOLDER='C:\SpruceRelease'
+    mkdir -p "$WINEPREFIX/drive_c/SpruceSetup"
+    cp "$setup" "$WINEPREFIX/drive_c/SpruceSetup/" || return 1
+    export SPRUCE_SETUP="C:\\SpruceSetup\\$(basename "$setup")"
+  else
+    python3 "$ROOT/tests/release/unpack_release.py" "$package" || return 1
+    echo "setup program: install tests skipped: this host cannot run 32-bit programs" \
+      "(checked without running it: setup_holds_the_stripped_programs)"
+  fi
+}

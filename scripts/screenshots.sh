@@ -10,12 +10,15 @@ choose_arch
 
 BUILD=${SPRUCE_BUILD:-$ROOT/build}
 quietly "$BUILD/screenshots-build.log" configure_and_build "$BUILD/$SPRUCE_ARCH" "$SPRUCE_ARCH"
+# The setup program's wizard is pictured too: the tests run the one users get.
+build_release "$BUILD"
 
 . "$ROOT/scripts/wine-session.sh"
 session="$BUILD/$SPRUCE_ARCH/screenshots-wine"
 rm -rf "$session"
 SPRUCE_OWN_DISPLAY=1 wine_session_start "$session"
 trap wine_session_stop EXIT
+release_into_prefix "$package" "$setup"
 export SPRUCE_ARTIFACTS="$BUILD/screenshots"
 rm -rf "$SPRUCE_ARTIFACTS"
 mkdir -p "$SPRUCE_ARTIFACTS"

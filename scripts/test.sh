@@ -31,14 +31,7 @@ fi
 # What a user gets is built apart: the compilers' Win32 thread model keeps
 # the programs loadable on Windows 95 to XP (see cmake/toolchain-mingw.cmake).
 echo "== shipped programs, release package and setup program (i686, Win32 thread model)"
-# The release script prints what it made, one path a line (or, when it fails,
-# the end of the failing step's log).
-if ! SPRUCE_BUILD="$BUILD" "$ROOT/scripts/release.sh" >"$BUILD/release-made.txt"; then
-  cat "$BUILD/release-made.txt"
-  exit 1
-fi
-package=$(grep -E '[.]zip$' "$BUILD/release-made.txt")
-setup=$(grep -E -- '-setup[.]exe$' "$BUILD/release-made.txt")
+build_release "$BUILD" || exit 1
 
 echo "== native tests"
 native_ok=0
@@ -58,20 +51,8 @@ trap wine_session_stop EXIT
 export SPRUCE_ARTIFACTS="$BUILD/artifacts"
 mkdir -p "$SPRUCE_ARTIFACTS"
 
-# The package is checked here; where 32-bit programs run it is also unpacked
-# into a new folder of the prefix, which a Windows test starts it from, and
-# the setup program is put in the prefix for the tests that install it.
-if [ "$SPRUCE_ARCH" = i686 ]; then
-  python3 "$ROOT/tests/release/unpack_release.py" "$package" "$WINEPREFIX/drive_c/SpruceRelease"
-  export SPRUCE_RELEASE_FOLDER='C:\SpruceRelease'
-  mkdir -p "$WINEPREFIX/drive_c/SpruceSetup"
-  cp "$setup" "$WINEPREFIX/drive_c/SpruceSetup/"
-  export SPRUCE_SETUP="C:\\SpruceSetup\\$(basename "$setup")"
-else
-  python3 "$ROOT/tests/release/unpack_release.py" "$package"
-  echo "setup program: install tests skipped: this host cannot run 32-bit programs" \
-    "(checked without running it: setup_holds_the_stripped_programs)"
-fi
+# The package is checked and, where 32-bit programs run, put in the prefix.
+release_into_prefix "$package" "$setup"
 
 echo "== Windows tests under Wine ($SPRUCE_ARCH)"
 win_ok=0

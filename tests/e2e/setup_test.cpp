@@ -1,7 +1,9 @@
 // The setup program as a user runs it: installed silently into a folder whose
 // name has Korean and spaces, started from its Start-menu shortcut, installed
 // over an install that holds the user's files, upgraded by SpruceUp.exe in
-// place, and removed through its uninstall entry. The test command hands the
+// place, removed through its uninstall entry, and walked through by hand up
+// to the install, then cancelled (keeping the README's pictures of the
+// wizard and of the uninstaller's question). The test command hands the
 // setup program (SPRUCE_SETUP) and the unpacked zip of the same build
 // (SPRUCE_RELEASE_FOLDER) to these tests; without them they are skipped.
 #include <gtest/gtest.h>
@@ -125,6 +127,78 @@ void Snapshot(const std::string& folder, std::map<std::string, long long>& out,
   } while (FindNextFileA(find, &data));
   FindClose(find);
 }
+
+BOOL CALLBACK AddVisibleTitle(HWND window, LPARAM titles) {
+  char title[256] = {};
+  if (IsWindowVisible(window) && GetWindowTextA(window, title, sizeof title) > 0)
+    *reinterpret_cast<std::string*>(titles) += std::string(" [") + title + "]";
+  return TRUE;
+}
+
+// The visible top-level windows' titles, for a failure's message.
+std::string VisibleWindows() {
+  std::string titles;
+  EnumWindows(AddVisibleTitle, reinterpret_cast<LPARAM>(&titles));
+  return titles;
+}
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchVisibleControl(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<ControlSearch*>(data);
+  if (GetDlgCtrlID(child) != search->id || !IsWindowVisible(child)) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+// The visible control id anywhere inside window (a wizard's pages are
+// dialogs within its dialog); null when there is none.
+HWND VisibleControl(HWND window, int id) {
+  ControlSearch search{id, nullptr};
+  EnumChildWindows(window, MatchVisibleControl, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Waits for VisibleControl: a wizard shows its next page a moment after the
+// click.
+HWND WaitForVisibleControl(HWND window, int id, DWORD timeoutMs = 60000) {
+  HWND found = nullptr;
+  for (DWORD waited = 0; waited < timeoutMs && !(found = VisibleControl(window, id)); waited += 100)
+    Sleep(100);
+  return found;
+}
+
+// The wizard's controls: the components page's tree and the folder page's
+// folder box.
+const int kComponentsTree = 1032;
+const int kFolderBox = 1019;
+
+// Ends the process of a window when the test leaves, so that a failed step
+// leaves no wizard open for the tests after it; harmless once it has ended.
+class EndsWithTest {
+ public:
+  explicit EndsWithTest(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  }
+  ~EndsWithTest() {
+    if (!process_) return;
+    TerminateProcess(process_, 1);
+    CloseHandle(process_);
+  }
+  EndsWithTest(const EndsWithTest&) = delete;
+  EndsWithTest& operator=(const EndsWithTest&) = delete;
+  bool WaitExit(DWORD timeoutMs) const {
+    return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+};
 
 class Setup : public ::testing::Test {
  protected:
@@ -334,6 +408,70 @@ TEST_F(Setup, SpruceUpUpgradesTheInstalledFolder) {
   EXPECT_TRUE(SameBytes(ReadFileBytes(Installed("SpruceUp.exe")), updater));
   EXPECT_EQ(ReadFileBytes(Installed("version.dat")), "9.0.0");
   up.Kill();
+}
+
+// The wizard as a user meets it: the welcome page, the components page (the
+// program, always installed, and the desktop shortcut) and the folder page;
+// cancelled there and confirmed, it leaves nothing behind. Then the
+// uninstaller of a silent install, asked whether the backups go too, keeps
+// them on "No".
+TEST_F(Setup, CancelledWizardInstallsNothingAndTheUninstallerAsksBeforeDeletingBackups) {
+  driver::Process setup;
+  ASSERT_TRUE(setup.Start("\"" + setup_ + "\"", "C:\\"));
+  HWND wizard = driver::WaitForWindow("스프루스(Spruce) 설치", setup.Id());
+  ASSERT_NE(wizard, nullptr) << VisibleWindows();
+  EndsWithTest wizardEnds(wizard);
+  ASSERT_TRUE(driver::WaitForEnabled(wizard, IDOK));
+  e2e::KeepScreenshot(wizard, "readme-setup");
+  driver::Click(wizard, IDOK);
+  ASSERT_NE(WaitForVisibleControl(wizard, kComponentsTree), nullptr) << VisibleWindows();
+  e2e::KeepScreenshot(wizard, "readme-setup-components");
+  driver::Click(wizard, IDOK);
+  HWND folderBox = WaitForVisibleControl(wizard, kFolderBox);
+  ASSERT_NE(folderBox, nullptr) << VisibleWindows();
+  const std::string folder = driver::ControlText(GetParent(folderBox), kFolderBox);
+  EXPECT_EQ(folder, "C:\\Program Files\\Spruce");
+
+  driver::Click(wizard, IDCANCEL);
+  driver::MessageBoxInfo box;
+  ASSERT_TRUE(driver::WaitForMessageBox(setup.Id(), "스프루스(Spruce) 설치", box)) << VisibleWindows();
+  EXPECT_EQ(box.text, "스프루스(Spruce) 설치를 취소하시겠습니까?");
+  ASSERT_TRUE(driver::AnswerMessageBox(box, IDYES));
+  ASSERT_TRUE(wizardEnds.WaitExit(30000));
+  EXPECT_FALSE(FileExists(folder));
+  EXPECT_FALSE(EntryExists());
+  EXPECT_FALSE(FileExists(MenuShortcut("스프루스")));
+  EXPECT_FALSE(FileExists(DesktopShortcut()));
+
+  // The uninstaller runs a copy of itself (another process) that shows the
+  // confirmation page, then the question.
+  ASSERT_EQ(Install(), 0u);
+  const auto users = PlantUsersFiles();
+  driver::Process uninstaller;
+  ASSERT_TRUE(uninstaller.Start(EntryValue("UninstallString"), "C:\\"));
+  // (The title ends in a space on this page: the page's own caption.)
+  HWND confirm = driver::WaitForWindow("스프루스(Spruce) 제거 ");
+  ASSERT_NE(confirm, nullptr) << VisibleWindows();
+  EndsWithTest uninstallerEnds(confirm);
+  ASSERT_TRUE(driver::WaitForEnabled(confirm, IDOK));
+  driver::Click(confirm, IDOK);
+  ASSERT_TRUE(driver::WaitForMessageBox(0, "스프루스(Spruce) 제거", box)) << VisibleWindows();
+  EXPECT_EQ(box.text,
+            "레지스트리 백업과 디스크 정리 기록(backup 폴더)도 지우시겠습니까?\r\n"
+            "지우면 레지스트리 복원으로 되살릴 수 없습니다.");
+  e2e::KeepScreenshot(box.window, "readme-uninstall");
+  ASSERT_TRUE(driver::AnswerMessageBox(box, IDNO));
+  // The entry goes last; then the page's button closes the uninstaller.
+  for (int i = 0; i < 600 && EntryExists(); ++i) Sleep(100);
+  EXPECT_FALSE(EntryExists());
+  ASSERT_TRUE(driver::WaitForEnabled(confirm, IDOK));
+  driver::Click(confirm, IDOK);
+  EXPECT_TRUE(uninstallerEnds.WaitExit(30000));
+  EXPECT_FALSE(FileExists(Installed("Spruce.exe")));
+  for (const auto& file : users) {
+    if (file.first.compare(0, 7, "backup\\") == 0)
+      EXPECT_EQ(ReadFileBytes(Installed(file.first)), file.second) << file.first;
+  }
 }
 
 }  // namespace
