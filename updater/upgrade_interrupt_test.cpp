@@ -112,9 +112,18 @@ TEST(UpgradeInterrupted, HangingDownloadLeavesNoFileWhenTheUserCloses) {
       "}, \"/spruce/SpruceUp.exe\": {\"body_file\": \"spruce/SpruceUp.exe\", \"stall\": 150, "
       "\"stall_after\": 8192}}"));
 
+  // The updater inherits this temporary folder (the driver adds entries
+  // after the inherited ones, where they would not count).
+  char savedTmp[MAX_PATH] = {}, savedTemp[MAX_PATH] = {};
+  GetEnvironmentVariableA("TMP", savedTmp, MAX_PATH);
+  GetEnvironmentVariableA("TEMP", savedTemp, MAX_PATH);
+  SetEnvironmentVariableA("TMP", temp.Path().c_str());
+  SetEnvironmentVariableA("TEMP", temp.Path().c_str());
   driver::Process updater;
-  ASSERT_TRUE(StartUpdater(updater, folder,
-                           {"SPRUCE_SITE=" + site.Origin(), "TMP=" + temp.Path(), "TEMP=" + temp.Path()}));
+  const bool started = StartUpdater(updater, folder, {"SPRUCE_SITE=" + site.Origin()});
+  SetEnvironmentVariableA("TMP", savedTmp);
+  SetEnvironmentVariableA("TEMP", savedTemp);
+  ASSERT_TRUE(started);
   HWND window = driver::WaitForWindow(kUpdaterTitle, updater.Id(), 60000);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(driver::WaitForControlText(window, IDC_UP_FILE_TEXT, "SpruceUp.exe 파일 다운로드중 ...", 60000));
