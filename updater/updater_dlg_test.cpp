@@ -70,8 +70,10 @@ class UpdaterDlg : public ::testing::Test {
     if (!dialog.CreateModeless()) return false;
     return PumpUntil([&] { return dialog.Finished(); }, 60000);
   }
-  // The install and the temporary folder are as they were before the run.
+  // The install and the temporary folder are as they were before the run
+  // (an abandoned download's file goes when its worker lets go of it).
   void ExpectUntouched(const std::string& what) {
+    PumpUntil([&] { return FolderFiles(program_.Path()) == installed_; }, 20000);
     EXPECT_EQ(FolderFiles(program_.Path()), installed_) << what;
     EXPECT_TRUE(PumpUntil([&] { return FolderFiles(temp_.Path()).empty(); }, 20000)) << what;
   }

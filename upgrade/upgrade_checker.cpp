@@ -133,17 +133,17 @@ bool CUpgradeChecker::DownloadFile(const std::string& baseUrl, const std::string
 }
 
 bool CUpgradeChecker::DownloadProgramFile(const std::string& baseUrl, const std::string& fileName,
-                                          uint32_t listedSize) {
+                                          uint32_t listedSize, const std::string& target) {
   upgrade::DownloadLimits limits;
   limits.readLimit = listedSize > 0 ? listedSize : kUnlistedSizeLimit;
   limits.expectedSize = listedSize;
   limits.emptyFails = true;
   limits.stallMs = stallLimitMs_;
-  return Download(baseUrl, fileName, limits);
+  return Download(baseUrl, fileName, limits, target);
 }
 
 bool CUpgradeChecker::Download(const std::string& baseUrl, const std::string& fileName,
-                               const upgrade::DownloadLimits& limits) {
+                               const upgrade::DownloadLimits& limits, const std::string& target) {
   // A previous download's file still at its path was not wanted.
   DeleteTempFile();
   lastResult_ = upgrade::DownloadResult::kOpenFailed;
@@ -156,9 +156,11 @@ bool CUpgradeChecker::Download(const std::string& baseUrl, const std::string& fi
     lastResult_ = upgrade::DownloadResult::kNoMemory;
     return false;
   }
-  lastResult_ = upgrade::RunDownload(calls_, internet_, url, limits, tempPath_,
+  std::string path;
+  lastResult_ = upgrade::RunDownload(calls_, internet_, url, limits, target, path,
                                      [&](uint32_t bytes) { OnFileChunk(fileName, bytes); });
   if (lastResult_ != upgrade::DownloadResult::kOk) return false;
+  if (target.empty()) tempPath_ = path;
   OnFileChunk(fileName, 0);
   return true;
 }

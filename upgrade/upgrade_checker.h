@@ -61,12 +61,13 @@ class CUpgradeChecker {
   // arrive and with 0 at the end. The previous download's file, when still
   // at TempPath(), is deleted first: callers move away the files they keep.
   bool DownloadFile(const std::string& baseUrl, const std::string& fileName);
-  // The same for a program file listed with listedSize (0: not listed): the
-  // body must not be empty, must match a Content-Length sent and, when
-  // listedSize is above 0, be exactly that long; it fails when nothing
-  // arrives for the stall limit.
+  // A program file listed with listedSize (0: not listed), written as a new
+  // file at target, which then belongs to the caller (TempPath() stays
+  // empty); on failure no file is left there. The body must not be empty,
+  // must match a Content-Length sent and, when listedSize is above 0, be
+  // exactly that long; it fails when nothing arrives for the stall limit.
   bool DownloadProgramFile(const std::string& baseUrl, const std::string& fileName,
-                           uint32_t listedSize);
+                           uint32_t listedSize, const std::string& target);
   // Reads a downloaded version file (at most 102,400 bytes) into Server();
   // tells the user and returns false when it cannot be opened, is too big
   // or cannot be read.
@@ -103,8 +104,9 @@ class CUpgradeChecker {
   VersionInfo server_;
 
  private:
+  // target: see upgrade::RunDownload; with a target the file is the caller's.
   bool Download(const std::string& baseUrl, const std::string& fileName,
-                const upgrade::DownloadLimits& limits);
+                const upgrade::DownloadLimits& limits, const std::string& target = std::string());
 
   HINTERNET internet_ = nullptr;
   std::string tempPath_;

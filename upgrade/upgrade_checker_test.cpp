@@ -147,19 +147,21 @@ TEST_F(UpgradeChecker, StalledOrTricklingServerIsLeftAtTheDeadline) {
 
 TEST_F(UpgradeChecker, ProgramFileMustArriveWholeAndAsListed) {
   const std::string content(5000, 'P');
+  const std::string staging = temp_.File("Spruce.exe___");
   ASSERT_TRUE(site_.PutFile("Spruce.exe", content));
   {
     RecordingChecker checker;
     ASSERT_TRUE(checker.Connect("Tamarack"));
-    ASSERT_TRUE(checker.DownloadProgramFile(site_.Base(), "Spruce.exe", 5000));
-    EXPECT_EQ(ReadFileBytes(checker.TempPath()), content);
+    ASSERT_TRUE(checker.DownloadProgramFile(site_.Base(), "Spruce.exe", 5000, staging));
+    EXPECT_EQ(ReadFileBytes(staging), content);
     EXPECT_EQ(checker.chunkBytes, 5000u);
     EXPECT_EQ(checker.endMarks, 1);
-    EXPECT_NE(checker.TempPath().find("Spr"), std::string::npos);
+    EXPECT_TRUE(checker.TempPath().empty());
     // Unlisted size: any non-empty body that matches its Content-Length.
-    ASSERT_TRUE(checker.DownloadProgramFile(site_.Base(), "Spruce.exe", 0));
+    ASSERT_TRUE(checker.DownloadProgramFile(site_.Base(), "Spruce.exe", 0, staging));
   }
-  EXPECT_TRUE(TempFiles().empty()) << "the checker deletes a file nobody moved away";
+  EXPECT_EQ(ReadFileBytes(staging), content) << "the file at the target is the caller's";
+  DeleteFileA(staging.c_str());
 
   const struct {
     const char* rule;
@@ -184,7 +186,7 @@ TEST_F(UpgradeChecker, ProgramFileMustArriveWholeAndAsListed) {
     ASSERT_TRUE(site_.SetScript(std::string("{\"/spruce/new.exe\": ") + fault.rule + "}"));
     RecordingChecker checker;
     ASSERT_TRUE(checker.Connect("Tamarack"));
-    EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "new.exe", fault.listed)) << fault.rule;
+    EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "new.exe", fault.listed, staging)) << fault.rule;
     EXPECT_EQ(checker.LastResult(), fault.result) << fault.rule;
     EXPECT_TRUE(checker.TempPath().empty());
     EXPECT_TRUE(TempFiles().empty()) << fault.rule;
@@ -192,7 +194,7 @@ TEST_F(UpgradeChecker, ProgramFileMustArriveWholeAndAsListed) {
   ASSERT_TRUE(site_.SetScript(R"({"/spruce/new.exe": {"redirect": "/spruce/Spruce.exe"}})"));
   RecordingChecker checker;
   ASSERT_TRUE(checker.Connect("Tamarack"));
-  EXPECT_TRUE(checker.DownloadProgramFile(site_.Base(), "new.exe", 5000));
+  EXPECT_TRUE(checker.DownloadProgramFile(site_.Base(), "new.exe", 5000, staging));
   EXPECT_EQ(boxes_.Count(), 0u) << "downloads themselves never talk";
 }
 
@@ -203,7 +205,7 @@ TEST_F(UpgradeChecker, ProgramFileThatStopsArrivingFails) {
   checker.SetTimeLimits(30000, 2000);
   ASSERT_TRUE(checker.Connect("Tamarack"));
   const DWORD start = GetTickCount();
-  EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "slow.exe", 4096));
+  EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "slow.exe", 4096, temp_.File("slow.exe___")));
   EXPECT_LT(GetTickCount() - start, 6000u);
   EXPECT_EQ(checker.LastResult(), upgrade::DownloadResult::kTimedOut);
   // What came before the stall was reported.
