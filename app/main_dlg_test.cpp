@@ -52,6 +52,20 @@ class MainDlgUpgrade : public ::testing::Test {
   std::string savedFolder_;
 };
 
+TEST_F(MainDlgUpgrade, StartKeepsTheUpdatersBackupWhenTheUpdaterIsMissing) {
+  // The only copy of the updater left by a swap cut short: the window's
+  // start must not delete it.
+  ASSERT_TRUE(WriteFileBytes(folder_.File("SpruceUp.exe___old"), "the only updater"));
+  {
+    CMainDlg dialog;
+    ASSERT_TRUE(dialog.CreateModeless());
+    const HWND window = dialog.Hwnd();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(window); }));
+  }
+  EXPECT_EQ(ReadFileBytes(folder_.File("SpruceUp.exe___old")), "the only updater");
+}
+
 TEST_F(MainDlgUpgrade, WindowClosedWhileTheCheckRunsAsksNothingAfterwards) {
   MessageBoxRecorder boxes;  // would answer the question Yes
   CMainDlg dialog;
