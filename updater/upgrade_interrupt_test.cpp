@@ -47,7 +47,7 @@ TEST(UpgradeInterrupted, UpdaterKilledAtEveryStepLeavesOneWholeVersionAndSpruceS
   std::string list = "Version: 1.0.1\r\n";
   for (const char* name : {"Spruce.exe", "SpruceUp.exe", "ForceDel.dll"}) {
     ASSERT_TRUE(site.PutFile(name, after.at(name)));
-    list += std::string("Filename: ") + name + " " + std::to_string(after.at(name).size()) + "\r\n";
+    list += ListedFile(name, after.at(name));
   }
   ASSERT_TRUE(site.SetScript("{\"/spruce/version.dat\": {\"body\": " + JsonString(list) + "}}"));
   TempFolder folder("e2e-interrupt");
@@ -108,7 +108,7 @@ TEST(UpgradeInterrupted, HangingDownloadLeavesNoFileWhenTheUserCloses) {
   // The second file stops after 8 KB for far longer than the updater waits.
   ASSERT_TRUE(site.SetScript(
       "{\"/spruce/version.dat\": {\"body\": " +
-      JsonString("Version: 1.0.1\nFilename: Spruce.exe 50000\nFilename: SpruceUp.exe 40000\n") +
+      JsonString("Version: 1.0.1\n" + ListedFile("Spruce.exe", newMain) + ListedFile("SpruceUp.exe", newUpdater)) +
       "}, \"/spruce/SpruceUp.exe\": {\"body_file\": \"spruce/SpruceUp.exe\", \"stall\": 150, "
       "\"stall_after\": 8192}}"));
 

@@ -1,6 +1,7 @@
 #include "upgrade/download_job.h"
 
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -123,6 +124,7 @@ DownloadResult Fetch(Job& job) {
   std::vector<char> chunk(kLargestRead);
   DWORD readSize = kFirstRead;
   bool cut = false;
+  Sha256 hash;
   for (;;) {
     if (job.Abandoned()) return DownloadResult::kTimedOut;
     if (total >= readCap) {
@@ -141,6 +143,7 @@ DownloadResult Fetch(Job& job) {
     DWORD written = 0;
     if (!WriteFile(file.Get(), chunk.data(), got, &written, nullptr) || written != got)
       return DownloadResult::kWriteFailed;
+    if (limits.checkSha256) hash.Update(chunk.data(), got);
     total += got;
     job.received = total;
     job.lastProgress = GetTickCount();
@@ -148,6 +151,11 @@ DownloadResult Fetch(Job& job) {
   if (!cut && hasLength && total != announced) return DownloadResult::kWrongLength;
   if (limits.expectedSize > 0 && total != limits.expectedSize) return DownloadResult::kWrongLength;
   if (limits.emptyFails && total == 0) return DownloadResult::kEmpty;
+  if (limits.checkSha256) {
+    const Sha256Digest digest = hash.Finish();
+    if (std::memcmp(digest.bytes, limits.expectedSha256.bytes, kSha256Size) != 0)
+      return DownloadResult::kWrongDigest;
+  }
   // Written through before anything renames it: a power loss after the swap
   // must not find an installed file whose bytes never reached the disk.
   if (!FlushFileBuffers(file.Get()) || !CloseHandle(file.Release())) return DownloadResult::kWriteFailed;

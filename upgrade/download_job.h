@@ -20,6 +20,8 @@
 #include <functional>
 #include <string>
 
+#include "upgrade/sha256.h"
+
 namespace upgrade {
 
 // The WinINet functions a download uses, resolved by the checker.
@@ -44,6 +46,10 @@ struct DownloadLimits {
   // 0: none. Otherwise a download that receives nothing for this long fails
   // (the response not arriving counts).
   DWORD stallMs = 0;
+  // True: the body's SHA-256, taken as it arrives, must equal expectedSha256,
+  // or the download fails and its file is deleted.
+  bool checkSha256 = false;
+  Sha256Digest expectedSha256 = {};
 };
 
 enum class DownloadResult {
@@ -58,6 +64,7 @@ enum class DownloadResult {
   kWrongLength,     // shorter or longer than the Content-Length or the expected size
   kTooLong,         // more than readLimit when that fails
   kEmpty,
+  kWrongDigest,     // the bytes are not the ones expected (checkSha256)
   kTimedOut,
   kNoMemory,        // the address could not be built (the checker's own)
 };
