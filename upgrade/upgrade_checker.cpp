@@ -86,6 +86,7 @@ bool CUpgradeChecker::CheckVersion(const char* agent, const std::string& baseUrl
   }
   installed_.version = installed;
   if (!Connect(agent)) return false;
+  const DWORD start = GetTickCount();
   if (!DownloadFile(baseUrl, versionFile)) {
     // An error page or a broken transfer is not "no newer version".
     if (!silent && lastResult_ != upgrade::DownloadResult::kNoMemory)
@@ -101,7 +102,9 @@ bool CUpgradeChecker::CheckVersion(const char* agent, const std::string& baseUrl
   // Nothing the file says is believed before its signature is checked over
   // the very bytes that are then read: an unsigned or altered file is one
   // that could not be fetched.
-  if (!VerifyVersionFile(baseUrl, versionFile, manifest)) {
+  const DWORD spent = GetTickCount() - start;
+  const DWORD left = spent < versionFileDeadlineMs_ ? versionFileDeadlineMs_ - spent : 1;
+  if (!VerifyVersionFile(baseUrl, versionFile, manifest, left)) {
     if (!silent && lastResult_ != upgrade::DownloadResult::kNoMemory) ShowError(kCannotFetch);
     return false;
   }
@@ -167,11 +170,11 @@ bool CUpgradeChecker::DownloadFile(const std::string& baseUrl, const std::string
 }
 
 bool CUpgradeChecker::VerifyVersionFile(const std::string& baseUrl, const char* versionFile,
-                                        const std::string& manifest) {
+                                        const std::string& manifest, DWORD deadlineMs) {
   upgrade::DownloadLimits limits;
   limits.readLimit = kMaxSignatureSize;
   limits.emptyFails = true;
-  limits.deadlineMs = versionFileDeadlineMs_;
+  limits.deadlineMs = deadlineMs;
   limits.stallMs = stallLimitMs_;
   if (!Download(baseUrl, SignatureName(versionFile), limits)) return false;
   std::string signature;

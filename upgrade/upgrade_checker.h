@@ -88,8 +88,8 @@ class CUpgradeChecker {
   bool Usable() const { return !unusable_; }
   upgrade::DownloadResult LastResult() const { return lastResult_; }
 
-  // The version file's overall deadline and the most time a download may go
-  // without receiving anything.
+  // The version file's overall deadline (its signature included) and the
+  // most time a download may go without receiving anything.
   void SetTimeLimits(DWORD versionFileDeadlineMs, DWORD stallLimitMs);
 
  protected:
@@ -110,11 +110,12 @@ class CUpgradeChecker {
   VersionInfo server_;
 
  private:
-  // Fetches the signature of the version file versionFile and checks it
+  // Fetches the signature of the version file versionFile within
+  // deadlineMs (what the version file's deadline has left) and checks it
   // against manifest, the version file's bytes; false also when it cannot
   // be fetched. Shows nothing.
   bool VerifyVersionFile(const std::string& baseUrl, const char* versionFile,
-                         const std::string& manifest);
+                         const std::string& manifest, DWORD deadlineMs);
   // target: see upgrade::RunDownload; with a target the file is the caller's.
   bool Download(const std::string& baseUrl, const std::string& fileName,
                 const upgrade::DownloadLimits& limits, const std::string& target = std::string());
