@@ -13,6 +13,7 @@
 #include "framework/msgbox.h"
 #include "framework/wait.h"
 #include "resources/resource.h"
+#include "updater/install_swap.h"
 
 CCleanerApp::CCleanerApp() : fw::Application("Spruce.INI") {}
 
@@ -37,6 +38,8 @@ bool CCleanerApp::InitInstance() {
   char folder[260] = {};
   GetCurrentDirectoryA(sizeof folder, folder);
   programFolder_ = folder;
+  // An upgrade cut short is rolled back or finished before anything reads the folder.
+  RecoverInterruptedUpgrade(programFolder_);
 
   if (_access((programFolder_ + "\\createlog.dat").c_str(), 0) == 0) LoggingDisabled = 0;
   LogFilePath = programFolder_ + "\\Spruce.log";

@@ -152,8 +152,9 @@ void CMainDlg::ReadInstalledVersion() {
 }
 
 void CMainDlg::CheckForUpgradeAtStart() {
-  // The updater cannot delete its own old copy while it runs; it goes here.
-  DeleteFileA((ProgramFolder() + "\\SpruceUp.exe" + kBackupSuffix).c_str());
+  // The updater's old copy, which it cannot delete while it runs, is left to
+  // the recovery at start-up (RecoverInterruptedUpgrade), which keeps a
+  // backup whose installed file is missing.
   CUpgradeChecker checker;
   newerVersion_ = checker.CheckVersion(CUpgradeChecker::kAgent, SiteUrl("/spruce"),
                                        CUpgradeChecker::kVersionFileName, version_, true);

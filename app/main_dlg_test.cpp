@@ -52,6 +52,20 @@ class MainDlgUpgrade : public ::testing::Test {
   std::string savedFolder_;
 };
 
+TEST_F(MainDlgUpgrade, StartKeepsTheUpdatersBackupWhenTheUpdaterIsMissing) {
+  // The only copy of the updater left by a swap cut short: the window's
+  // start must not delete it.
+  ASSERT_TRUE(WriteFileBytes(folder_.File("SpruceUp.exe___old"), "the only updater"));
+  {
+    CMainDlg dialog;
+    ASSERT_TRUE(dialog.CreateModeless());
+    const HWND window = dialog.Hwnd();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(window); }));
+  }
+  EXPECT_EQ(ReadFileBytes(folder_.File("SpruceUp.exe___old")), "the only updater");
+}
+
 TEST_F(MainDlgUpgrade, WindowClosedWhileTheCheckRunsAsksNothingAfterwards) {
   MessageBoxRecorder boxes;  // would answer the question Yes
   CMainDlg dialog;
@@ -133,14 +147,24 @@ TEST_F(MainDlgUpgrade, UpgradePageOpensWithTheSystemHandlerWhenTheBrowserIsMissi
   SetEnvironmentVariableA("SPRUCE_BROWSER_LOG", log.c_str());
   BrowserMissing browser;
   ASSERT_TRUE(browser.Ok());
-  ServeVersionFile(R"({"body": "Version: 9.9.9\nUpgradeURL: www.spruce.co.kr/new.htm\n"})");
   CMainDlg dialog;
   ASSERT_TRUE(dialog.CreateModeless());
+  // The address is followed only from a version file the publisher signed.
+  const std::string file = "Version: 9.9.9\nUpgradeURL: www.spruce.co.kr/new.htm\n";
+  ASSERT_TRUE(site_.SetScript("{\"/spruce/version.dat\": {\"body\": " + JsonString(file) +
+                              "}, \"/spruce/version.sig\": {\"sign_key\": \"fresh\"}}"));
+  PressUpgrade(dialog.Hwnd());
+  EXPECT_TRUE(PumpUntil([&] { return boxes.Count() > 0; }, 30000));
+  EXPECT_EQ(boxes.LastText(), "서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.");
+  PumpFor(1000);
+  EXPECT_EQ(ReadFileBytes(log), "") << "no browser for an unsigned address";
+
+  ServeVersionFile("{\"body\": " + JsonString(file) + "}");
   PressUpgrade(dialog.Hwnd());
   EXPECT_TRUE(PumpUntil([&] { return !ReadFileBytes(log).empty(); }, 30000));
   EXPECT_NE(ReadFileBytes(log).find("\"http://www.spruce.co.kr/new.htm\""), std::string::npos)
       << ReadFileBytes(log);
-  EXPECT_EQ(boxes.Count(), 0u) << boxes.LastText();
+  EXPECT_EQ(boxes.Count(), 1u) << boxes.LastText();
   SetEnvironmentVariableA("SPRUCE_BROWSER_LOG", nullptr);
 }
 

@@ -4,8 +4,10 @@
 //     does for every listed file);
 //   - the same file through bare WinINet loops of 1 KB and of 1 MB reads
 //     written to a file, with no window at all.
-// Usage: upgrade_bench <base url> <file name> <size> [runs]   (best of runs,
-// default 3). Prints megabytes per second; scripts/bench-upgrade.sh starts
+// The updater's download checks the file's SHA-256 as it arrives, as it does
+// for every listed file.
+// Usage: upgrade_bench <base url> <file name> <size> <sha256> [runs]   (best
+// of runs, default 3). Prints megabytes per second; scripts/bench-upgrade.sh starts
 // the local server and measures curl on the same file beside it.
 #include <windows.h>
 #include <commctrl.h>
@@ -18,6 +20,7 @@
 #include "bench/stopwatch.h"
 #include "framework/raii.h"
 #include "updater/updater_dlg.h"
+#include "upgrade/version_file.h"
 
 namespace {
 
@@ -28,14 +31,20 @@ class BenchChecker : public CUpdaterChecker {
   void Done(const std::string& name, uint32_t size) { OnFileDone(name, size); }
 };
 
-double ThroughUpdater(HWND dialog, const std::string& base, const std::string& name, uint32_t size) {
+double ThroughUpdater(HWND dialog, const std::string& base, const std::string& name, uint32_t size,
+                      const Sha256Digest& digest) {
   BenchChecker checker(dialog);
   if (!checker.Connect(CUpgradeChecker::kAgent)) return 0;
   const double start = NowSeconds();
+  // Staged as the updater stages it: a new file named like its staging copy.
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string staging = std::string(temp) + name + "___";
   checker.Begin(name, size);
-  if (!checker.DownloadProgramFile(base, name, size)) return 0;
+  if (!checker.DownloadProgramFile(base, name, size, digest, staging)) return 0;
   checker.Done(name, size);
   const double seconds = NowSeconds() - start;
+  DeleteFileA(staging.c_str());
   return size / seconds / 1e6;
 }
 
@@ -68,13 +77,14 @@ double BareLoop(const std::string& base, const std::string& name, DWORD chunkSiz
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: upgrade_bench <base url> <file name> <size> [runs]\n");
+  Sha256Digest digest;
+  if (argc < 5 || !ParseSha256Hex(argv[4], digest)) {
+    std::fprintf(stderr, "usage: upgrade_bench <base url> <file name> <size> <sha256> [runs]\n");
     return 2;
   }
   const std::string base = argv[1], name = argv[2];
   const uint32_t size = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
-  const int runs = argc > 4 ? std::atoi(argv[4]) : 3;
+  const int runs = argc > 5 ? std::atoi(argv[5]) : 3;
   InitCommonControls();
 
   CUpdaterDlg dialog;
@@ -84,7 +94,7 @@ int main(int argc, char** argv) {
 
   double updater = 0, small = 0, large = 0;
   for (int i = 0; i < runs; ++i) {
-    const double u = ThroughUpdater(dialog.Hwnd(), base, name, size);
+    const double u = ThroughUpdater(dialog.Hwnd(), base, name, size, digest);
     const double s = BareLoop(base, name, 1024);
     const double l = BareLoop(base, name, 1024 * 1024);
     if (u == 0 || s == 0 || l == 0) {

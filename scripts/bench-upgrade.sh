@@ -2,7 +2,9 @@
 # Measures the updater's download speed under Wine against curl on the same
 # local site server in the same run: a file of MB megabytes (default 20)
 # served by scripts/site_server.py on 127.0.0.1, fetched RUNS times (default
-# 5) by each in turn; the median ratio of the pairs is the figure.
+# 5) by each in turn; the median ratio of the pairs is the figure. The
+# updater checks the file's SHA-256 as it arrives, as for every listed file;
+# curl checks nothing.
 # Usage: scripts/bench-upgrade.sh [MB] [RUNS]
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
@@ -22,6 +24,7 @@ rm -rf "$session"
 mkdir -p "$session/site/spruce"
 head -c $((mb * 1000 * 1000)) /dev/urandom > "$session/site/spruce/big.bin"
 size=$(stat -c %s "$session/site/spruce/big.bin")
+digest=$(sha256sum "$session/site/spruce/big.bin" | cut -d' ' -f1)
 
 python3 "$ROOT/scripts/site_server.py" --port 0 --port-file "$session/port" \
   --root "$session/site" --exit-after 1800 >"$session/site.log" 2>&1 &
@@ -42,7 +45,7 @@ for i in $(seq "$runs"); do
   curl_speed=$(curl -s -o "$session/curl-big.bin" -w '%{speed_download}' "$base/big.bin")
   rm -f "$session/curl-big.bin"
   curl_mb=$(awk -v s="$curl_speed" 'BEGIN { printf "%.1f", s / 1e6 }')
-  out=$("$ROOT/scripts/wine" "$dir/bin/upgrade_bench.exe" "$base" big.bin "$size" 1 | tr -d '\r')
+  out=$("$ROOT/scripts/wine" "$dir/bin/upgrade_bench.exe" "$base" big.bin "$size" "$digest" 1 | tr -d '\r')
   updater_mb=$(echo "$out" | sed -n 's/^updater (best of [0-9]*): \([0-9.]*\) MB\/s$/\1/p')
   echo "run $i: curl $curl_mb MB/s; $(echo "$out" | sed -n 's/^run 1: //p')"
   ratios+=("$(awk -v u="$updater_mb" -v c="$curl_mb" 'BEGIN { printf "%.0f", 100 * u / c }')")

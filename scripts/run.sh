@@ -33,21 +33,33 @@ cp "$BUILD/$SPRUCE_ARCH/package/version.dat" "$program/version.dat"
 
 port=${SPRUCE_SITE_PORT:-8123}
 site="$ROOT/site"
+# The demo build carries the throwaway test key: the site signs its version
+# files with the private half, as the publisher signs the real ones.
+signing_key="$ROOT/build/keys/update-test.pem"
 if [ "${SPRUCE_DEMO_UPGRADE:-0}" = 1 ]; then
-  # The site's copy with this build listed as version 1.0.1.
+  # The site's copy with this build listed (sizes, digests, signature) as
+  # version 1.0.1.
   site="$BUILD/demo/site"
   rm -rf "$site" && cp -r "$ROOT/site" "$site"
-  {
-    echo "Version: 1.0.1"
-    for exe in Spruce.exe SpruceUp.exe; do
-      cp "$program/$exe" "$site/spruce/$exe"
-      echo "Filename: $exe $(stat -c %s "$site/spruce/$exe")"
-    done
-  } > "$site/spruce/version.dat"
+  SPRUCE_SIGNING_KEY="$signing_key" "$ROOT/scripts/make-update-folder.sh" "$program" 1.0.1 \
+    "$site/spruce" 2>"$BUILD/demo/update-folder.log"
 fi
-python3 "$ROOT/scripts/site_server.py" --port "$port" --root "$site" >"$BUILD/demo/site.log" 2>&1 &
+python3 "$ROOT/scripts/site_server.py" --port "$port" --root "$site" --signing-key "$signing_key" \
+  >"$BUILD/demo/site.log" 2>&1 &
 site_pid=$!
 export SPRUCE_SITE="http://127.0.0.1:$port"
+# Spruce checks for a newer version as it opens: the site must answer by then.
+for _ in $(seq 100); do curl -s -o /dev/null "$SPRUCE_SITE/go.htm" && break; sleep 0.1; done
+
+# True while Spruce.exe or SpruceUp.exe runs in this session's prefix.
+spruce_running() {
+  local p
+  for p in /proc/[0-9]*; do
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -qiE '\\Spruce(Up)?\.exe' && return 0
+  done
+  return 1
+}
 
 cd "$program"
 if [ $headless = 1 ]; then
@@ -59,4 +71,7 @@ if [ $headless = 1 ]; then
   kill $app 2>/dev/null || true
 else
   "$ROOT/scripts/wine" Spruce.exe
+  # Spruce ends at once when it starts the updater, which restarts it when
+  # done: the session lasts while either program of this prefix runs.
+  while spruce_running; do sleep 1; done
 fi

@@ -13,6 +13,12 @@ which the "My IP" tool keeps digit by digit, so the page holds no other
 digits. Only 127.0.0.1 is bound. Requests are not logged; errors go to
 stderr in one line each.
 
+    --signing-key PEM        a version file's signature (/spruce/version.sig
+                             beside /spruce/version.dat) that is neither a
+                             file nor scripted is made on the fly: openssl
+                             signs the bytes the version file is served as
+                             (RSA, PKCS#1 v1.5 over their SHA-256) with PEM
+
 Scripted mode, for tests that need a server misbehaving on purpose:
 
     --port 0 --port-file F   listen on a free port and write its number to F
@@ -28,15 +34,18 @@ A rule of the script, every field optional:
     {"status": 200, "body": "text", "body_file": "spruce/x.exe", "repeat": 1,
      "length": "auto" | "none" | N, "send": N, "stall": S, "stall_after": N,
      "endless": false, "redirect": "/spruce/other", "rate": BYTES_PER_SECOND,
-     "silent": S}
+     "silent": S, "sign": "text", "sign_key": "fresh"}
 body (text as Latin-1 bytes, or a file below the root) is repeated "repeat"
 times; "length" gives the Content-Length header (the body's own, none, or any
 number); only the first "send" bytes are sent before the connection closes;
 after the headers and "stall_after" bytes of the body, the server sleeps
 "stall" seconds; "endless" sends bytes until the client goes; "redirect"
 answers with that Location (status 302 unless given); "silent" answers
-nothing at all for S seconds and then closes. In scripted mode GET
-/__quit ends the server.
+nothing at all for S seconds and then closes. "sign" makes the body the
+signature of that text (Latin-1) instead; "sign_key": "fresh" signs (the
+given text, or else the version file beside) with a key made for this
+server alone, which no program trusts. In scripted mode GET /__quit ends
+the server.
 """
 
 import argparse
@@ -44,13 +53,36 @@ import functools
 import http.server
 import json
 import os
+import subprocess
 import sys
+import tempfile
 import threading
 import time
 import urllib.error
 import urllib.request
 
 IP_PAGE = "/spruce/ip.html"
+SIGNATURE_SUFFIX = ".sig"
+SIGNED_SUFFIX = ".dat"
+
+
+def sign_bytes(key, data):
+    """The raw RSA signature openssl makes over data's SHA-256 with key."""
+    return subprocess.run(["openssl", "dgst", "-sha256", "-sign", key], input=data,
+                          stdout=subprocess.PIPE, check=True).stdout
+
+
+def fresh_key(server):
+    """A private key made once for this server: a signer nobody trusts."""
+    with server.log_lock:
+        if not getattr(server, "fresh_key_path", None):
+            handle, path = tempfile.mkstemp(prefix="site-key-", suffix=".pem")
+            os.close(handle)
+            subprocess.run(["openssl", "genpkey", "-algorithm", "RSA", "-pkeyopt",
+                            "rsa_keygen_bits:2048", "-out", path], check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            server.fresh_key_path = path
+        return server.fresh_key_path
 
 
 class SiteHandler(http.server.SimpleHTTPRequestHandler):
@@ -80,6 +112,8 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
             return
         if self._path_only() == IP_PAGE:
             self._send_ip_page(with_body=True)
+        elif self._signature_on_the_fly():
+            return
         else:
             super().do_GET()
 
@@ -102,12 +136,7 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
             self.end_headers()
             threading.Thread(target=self.server.shutdown, daemon=True).start()
             return True
-        try:
-            with open(script, encoding="utf-8") as f:
-                rules = json.load(f)
-        except (OSError, ValueError):
-            rules = {}
-        rule = rules.get(path)
+        rule = self._rules().get(path)
         if rule is None:
             return False
         self.close_connection = True
@@ -115,6 +144,50 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
             self._answer(rule)
         except OSError:
             pass  # the client went away: that is what some rules are for
+        return True
+
+    def _rules(self):
+        script = getattr(self.server, "script", None)
+        if not script:
+            return {}
+        try:
+            with open(script, encoding="utf-8") as f:
+                return json.load(f)
+        except (OSError, ValueError):
+            return {}
+
+    def _served_bytes(self, path, hops=5):
+        """The body path is answered with (a rule's, a redirect's target's,
+        or the static file's); None when it is no file."""
+        rule = self._rules().get(path)
+        if rule is not None:
+            if "redirect" in rule and hops > 0:
+                return self._served_bytes(rule["redirect"], hops - 1)
+            if "body_file" in rule:
+                with open(os.path.join(self.directory, rule["body_file"]), "rb") as f:
+                    body = f.read()
+            elif "body" in rule:
+                body = rule["body"].encode("latin-1")
+            else:
+                return None
+            return body * int(rule.get("repeat", 1))
+        local = os.path.realpath(os.path.join(self.directory, path.lstrip("/")))
+        if not local.startswith(os.path.realpath(self.directory) + os.sep) or not os.path.isfile(local):
+            return None
+        with open(local, "rb") as f:
+            return f.read()
+
+    def _signature_on_the_fly(self):
+        """Signs the version file beside a .sig that is no file; False when
+        this is not such a request."""
+        path = self._path_only()
+        key = getattr(self.server, "signing_key", None)
+        if not key or not path.endswith(SIGNATURE_SUFFIX) or self._served_bytes(path) is not None:
+            return False
+        signed = self._served_bytes(path[: -len(SIGNATURE_SUFFIX)] + SIGNED_SUFFIX)
+        if signed is None:
+            return False
+        self._answer({"body_bytes": sign_bytes(key, signed)})
         return True
 
     def _answer(self, rule):
@@ -132,6 +205,15 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
             with open(os.path.join(self.directory, rule["body_file"]), "rb") as f:
                 body = f.read()
         body *= int(rule.get("repeat", 1))
+        if "body_bytes" in rule:
+            body = rule["body_bytes"]
+        if "sign" in rule or "sign_key" in rule:
+            path = self._path_only()
+            signed = (rule["sign"].encode("latin-1") if "sign" in rule else
+                      self._served_bytes(path[: -len(SIGNATURE_SUFFIX)] + SIGNED_SUFFIX) or b"")
+            key = (fresh_key(self.server) if rule.get("sign_key") == "fresh"
+                   else self.server.signing_key)
+            body = sign_bytes(key, signed)
         self.send_response(int(rule.get("status", 200)))
         self.send_header("Content-Type", "application/octet-stream")
         length = rule.get("length", "auto")
@@ -204,20 +286,21 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
         sys.stderr.write("site: %s %s\n" % (self.address_string(), format % args))
 
 
-def make_server(port, root, quiet=False, script=None, request_log=None):
+def make_server(port, root, quiet=False, script=None, request_log=None, signing_key=None):
     handler = functools.partial(SiteHandler, directory=os.path.abspath(root))
     server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
     server.daemon_threads = True
     server.quiet = quiet
     server.script = script
     server.request_log = request_log
+    server.signing_key = signing_key
     server.log_lock = threading.Lock()
     return server
 
 
-def self_check(root):
+def self_check(root, signing_key=None):
     """Serves root on a free port and checks every page the programs use."""
-    server = make_server(0, root, quiet=True)
+    server = make_server(0, root, quiet=True, signing_key=signing_key)
     port = server.server_address[1]
     thread = threading.Thread(target=server.serve_forever, daemon=True)
     thread.start()
@@ -242,6 +325,20 @@ def self_check(root):
 
     status, body = fetch("/spruce/version.dat")
     expect(status == 200 and b"Version:" in body, "version file has a Version line")
+
+    if signing_key:
+        status, signature = fetch("/spruce/version.sig")
+        with tempfile.TemporaryDirectory() as work:
+            paths = {n: os.path.join(work, n) for n in ("dat", "sig", "pub")}
+            for name, data in (("dat", fetch("/spruce/version.dat")[1]), ("sig", signature)):
+                with open(paths[name], "wb") as f:
+                    f.write(data)
+            made = subprocess.run(["openssl", "pkey", "-in", signing_key, "-pubout", "-out",
+                                   paths["pub"]], stderr=subprocess.DEVNULL).returncode == 0
+            verified = made and subprocess.run(
+                ["openssl", "dgst", "-sha256", "-verify", paths["pub"], "-signature", paths["sig"],
+                 paths["dat"]], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+        expect(status == 200 and verified, "version file is signed with the signing key")
 
     status, body = fetch("/spruce/adpan.htm")
     expect(status == 200, "advertising page answers")
@@ -278,6 +375,7 @@ def main():
     parser.add_argument("--log", help="append every request to this file")
     parser.add_argument("--exit-after", type=float, default=0, help="end after this many seconds")
     parser.add_argument("--detach", action="store_true", help="standard streams to /dev/null")
+    parser.add_argument("--signing-key", help="sign version files on the fly with this private key")
     args = parser.parse_args()
 
     if args.detach:
@@ -289,9 +387,10 @@ def main():
         sys.stderr.write("site: no folder %s\n" % args.root)
         return 2
     if args.self_check:
-        return self_check(args.root)
+        return self_check(args.root, args.signing_key)
     try:
-        server = make_server(args.port, args.root, script=args.script, request_log=args.log)
+        server = make_server(args.port, args.root, script=args.script, request_log=args.log,
+                             signing_key=args.signing_key)
     except OSError as error:
         sys.stderr.write("site: cannot listen on 127.0.0.1:%d: %s\n" % (args.port, error))
         return 1
@@ -310,6 +409,8 @@ def main():
         pass
     finally:
         server.server_close()
+        if getattr(server, "fresh_key_path", None):
+            os.unlink(server.fresh_key_path)
     return 0
 
 

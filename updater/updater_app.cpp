@@ -5,12 +5,14 @@
 
 #include "framework/control_host.h"
 #include "framework/msgbox.h"
+#include "updater/install_swap.h"
 #include "updater/updater_dlg.h"
 #include "updater/updater_res.h"
 
 CUpdaterApp::CUpdaterApp() : fw::Application("SpruceUp.INI") {}
 
 bool CUpdaterApp::InitInstance() {
+  RecoverInterruptedUpgrade(UpdaterFolder());
   InitCommonControls();
   InitApplication();
   if (!InitSockets()) {

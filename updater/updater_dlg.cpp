@@ -46,7 +46,12 @@ bool CUpdaterChecker::DownloadAll(const char* agent, const std::string& baseUrl,
   const std::vector<std::string> names = FileNames();
   // The names become paths: one that could reach outside the program folder
   // or name a device refuses the whole upgrade before anything is fetched.
-  if (CheckFileList(names, folder.size(), InstallSwap::ReservedNames()) != FileListProblem::kOk) {
+  // So does a file listed without its digest: every byte put in place must
+  // be one the publisher signed for.
+  bool allHashed = true;
+  for (int i = 0; i < server_.fileCount; ++i) allHashed = allHashed && server_.fileHashed[i];
+  if (!allHashed ||
+      CheckFileList(names, folder.size(), InstallSwap::ReservedNames()) != FileListProblem::kOk) {
     ShowError("업그레이드 파일 목록이 올바르지 않습니다.");
     return false;
   }
@@ -57,24 +62,29 @@ bool CUpdaterChecker::DownloadAll(const char* agent, const std::string& baseUrl,
     const std::string& name = server_.fileNames[i];
     const uint32_t size = server_.fileSizes[i];
     OnFileBegin(name, size);
-    if (!DownloadProgramFile(baseUrl, name, size)) {
+    if (!StageFile(baseUrl, name, size, server_.fileHashes[i], swap.PathOf(name) + kStagingSuffix)) {
       swap.DeleteStaging(names);
-      ShowError(name + " 파일을 다운받을 수 없습니다.");
+      // A staging copy that cannot be made is the program folder's fault.
+      ShowError(LastResult() == upgrade::DownloadResult::kTempFileFailed ? std::string(kCannotPlace)
+                                                                         : name + " 파일을 다운받을 수 없습니다.");
       return false;
     }
     OnFileDone(name, size);
     OnBatchStep(i);
-    const std::string staging = swap.PathOf(name) + kStagingSuffix;
-    DeleteFileA(staging.c_str());  // a stale copy of an earlier run
-    if (!MoveFileA(TempPath().c_str(), staging.c_str())) {
-      swap.DeleteStaging(names);
-      ShowError(kCannotPlace);
-      return false;  // the checker deletes the temporary file
-    }
   }
   OnBatchDone(count);
   Disconnect();
   return true;
+}
+
+bool CUpdaterChecker::StageFile(const std::string& baseUrl, const std::string& name, uint32_t size,
+                                const Sha256Digest& digest, const std::string& staging) {
+  // Written straight into the program folder as a new file, so the copy
+  // takes the folder's permissions, which a rename from the temporary
+  // folder would not (there only the user who upgraded could start the
+  // program). The bytes are hashed as they arrive: a copy whose digest is
+  // not the listed one is deleted and never counts as staged.
+  return DownloadProgramFile(baseUrl, name, size, digest, staging);
 }
 
 void CUpdaterChecker::OnFileBegin(const std::string& name, uint32_t size) {
@@ -165,8 +175,11 @@ void CUpdaterDlg::RunUpgrade() {
                             CUpgradeChecker::kVersionFileName, installed, folder)) {
       ShowWindow(Item(IDC_UP_BATCH_BAR), checker.Server().fileCount >= 2 ? SW_SHOW : SW_HIDE);
       InstallSwap swap(folder);
-      if (!swap.Apply(checker.FileNames(), checker.Server().version))
-        fw::ShowMessageBox(nullptr, kCannotPlace, CUpgradeChecker::kTitle, MB_OK | MB_ICONERROR);
+      if (!swap.Apply(checker.FileNames(), checker.Server().version)) {
+        const std::string text =
+            swap.Stuck().empty() ? kCannotPlace : std::string(kCannotPlace) + "\n" + MixedInstallText(swap.Stuck());
+        fw::ShowMessageBox(nullptr, text, CUpgradeChecker::kTitle, MB_OK | MB_ICONERROR);
+      }
     }
   }
   SetDlgItemTextA(Hwnd(), IDCANCEL, kDoneCaption);

@@ -18,11 +18,12 @@ class CUpdaterChecker : public CUpgradeChecker {
   // dialog: the updater's window (may be null: nothing is shown).
   explicit CUpdaterChecker(HWND dialog) : dialog_(dialog) {}
 
-  // Checks the version (not silently), refuses an unsafe file list before
-  // anything is downloaded, then downloads each listed file in order and
-  // moves it to its staging name (name + "___") in folder. True when every
-  // file is staged. On any failure the user is told, the staging copies of
-  // this run are deleted and nothing else is touched.
+  // Checks the version (not silently), refuses an unsafe file list or one
+  // with a file listed without its digest before anything is downloaded,
+  // then downloads each listed file in order into its staging name (name +
+  // "___") in folder, each with the listed digest. True when every file is
+  // staged. On any failure the user is told, the staging copies of this run
+  // are deleted and nothing else is touched.
   bool DownloadAll(const char* agent, const std::string& baseUrl, const char* versionFile,
                    const std::string& installed, const std::string& folder);
 
@@ -38,6 +39,9 @@ class CUpdaterChecker : public CUpgradeChecker {
   void OnBatchDone(int count) override;
 
  private:
+  // Downloads one listed file as the new file staging; false leaves none.
+  bool StageFile(const std::string& baseUrl, const std::string& name, uint32_t size,
+                 const Sha256Digest& digest, const std::string& staging);
   HWND Control(int id) const { return dialog_ ? GetDlgItem(dialog_, id) : nullptr; }
 
   HWND dialog_;

@@ -11,6 +11,7 @@
 #include "tests/support/wine_env.h"
 #include "updater/updater_res.h"
 #include "upgrade/testing/scripted_site.h"
+#include "upgrade/version_file.h"
 
 using namespace testing_support;
 using Files = std::map<std::string, std::string>;
@@ -53,10 +54,10 @@ class UpdaterDlg : public ::testing::Test {
   }
   void TearDown() override { SetCurrentDirectoryA(previous_); }
 
-  // The version file listing the two new files with their true sizes.
+  // The version file listing the two new files with their sizes and digests.
   std::string TwoFiles(const std::string& version = "1.0.1") const {
-    return "Version: " + version + "\r\nFilename: Spruce.exe " + std::to_string(newMain_.size()) +
-           "\r\nFilename: SpruceUp.exe " + std::to_string(newUpdater_.size()) + "\r\n";
+    return "Version: " + version + "\r\n" + ListedFile("Spruce.exe", newMain_) +
+           ListedFile("SpruceUp.exe", newUpdater_);
   }
   // Serves versionFile, plus extra rules ("\"/spruce/x\": {...}").
   void Serve(const std::string& versionFile, const std::string& extra = "") {
@@ -70,8 +71,10 @@ class UpdaterDlg : public ::testing::Test {
     if (!dialog.CreateModeless()) return false;
     return PumpUntil([&] { return dialog.Finished(); }, 60000);
   }
-  // The install and the temporary folder are as they were before the run.
+  // The install and the temporary folder are as they were before the run
+  // (an abandoned download's file goes when its worker lets go of it).
   void ExpectUntouched(const std::string& what) {
+    PumpUntil([&] { return FolderFiles(program_.Path()) == installed_; }, 20000);
     EXPECT_EQ(FolderFiles(program_.Path()), installed_) << what;
     EXPECT_TRUE(PumpUntil([&] { return FolderFiles(temp_.Path()).empty(); }, 20000)) << what;
   }
@@ -104,15 +107,15 @@ TEST_F(UpdaterDlg, DownloadsEveryFileWithProgressAndReplacesTheInstall) {
   EXPECT_EQ(SendDlgItemMessageA(window, IDC_UP_FILE_BAR, PBM_GETPOS, 0, 0),
             static_cast<LRESULT>(newUpdater_.size()));
   EXPECT_EQ(SendDlgItemMessageA(window, IDC_UP_BATCH_BAR, PBM_GETPOS, 0, 0), 2);
-  EXPECT_EQ(site_.Requests(), (std::vector<std::string>{"GET /spruce/version.dat", "GET /spruce/Spruce.exe",
-                                                        "GET /spruce/SpruceUp.exe"}));
+  EXPECT_EQ(site_.Requests(), (std::vector<std::string>{"GET /spruce/version.dat", "GET /spruce/version.sig",
+                                                        "GET /spruce/Spruce.exe", "GET /spruce/SpruceUp.exe"}));
 
   SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   EXPECT_EQ(dialog.restarts, 1);
 }
 
 TEST_F(UpdaterDlg, ShortListsKeepTheFileCountBarHidden) {
-  Serve("Version: 1.0.1\nFilename: Spruce.exe " + std::to_string(newMain_.size()) + "\n");
+  Serve("Version: 1.0.1\n" + ListedFile("Spruce.exe", newMain_));
   TestUpdaterDlg one;
   ASSERT_TRUE(Run(one));
   EXPECT_EQ(fw::GetControlText(GetDlgItem(one.Hwnd(), IDC_UP_COUNT_TEXT)), "1 / 1 ");
@@ -124,7 +127,7 @@ TEST_F(UpdaterDlg, ShortListsKeepTheFileCountBarHidden) {
   TestUpdaterDlg none;
   ASSERT_TRUE(Run(none));
   EXPECT_EQ(ReadFileBytes(program_.File("version.dat")), "1.0.2");
-  EXPECT_EQ(site_.Requests().size(), 1u);
+  EXPECT_EQ(site_.Requests().size(), 2u);
   EXPECT_EQ(boxes_.Count(), 0u) << boxes_.LastText();
 }
 
@@ -153,10 +156,14 @@ TEST_F(UpdaterDlg, EveryTransferFaultLeavesTheInstallAsItWas) {
       {"size mismatch", R"({"body_file": "spruce/SpruceUp.exe"})", "119999", cannotGet},
       {"empty body", R"({"body": ""})", "0", cannotGet},
       {"stall", R"({"body_file": "spruce/SpruceUp.exe", "stall": 6, "stall_after": 8192})", listed, cannotGet},
+      // The signed list stands; the file behind it was swapped on the server.
+      {"other bytes", R"({"body_file": "spruce/Other.exe"})", listed, cannotGet},
   };
+  ASSERT_TRUE(site_.PutFile("Other.exe", Bytes(newUpdater_.size(), 3)));
+  const std::string digest = Sha256Hex(HashSha256(newUpdater_)) + "\n";
   for (const auto& fault : faults) {
-    Serve("Version: 1.0.1\nFilename: Spruce.exe " + std::to_string(newMain_.size()) +
-              "\nFilename: SpruceUp.exe " + fault.listedSize + "\n",
+    Serve("Version: 1.0.1\n" + ListedFile("Spruce.exe", newMain_) + "Filename: SpruceUp.exe " +
+              fault.listedSize + " " + digest,
           "\"/spruce/SpruceUp.exe\": " + fault.rule);
     TestUpdaterDlg dialog;
     ASSERT_TRUE(Run(dialog)) << fault.what;
@@ -182,12 +189,38 @@ TEST_F(UpdaterDlg, UnsafeFileListIsRefusedBeforeAnythingIsFetched) {
         std::string("CON"), std::string("nul.txt"), std::string("COM1.exe"),
         std::string("a|b.exe"), std::string("a\x01.exe"), std::string("x."), std::string(240, 'a'),
         std::string("version.dat")}) {
-    Serve("Version: 1.0.1\nFilename: Spruce.exe 10\nFilename: " + name + " 10\n");
+    Serve("Version: 1.0.1\n" + ListedFile("Spruce.exe", newMain_) + ListedFile(name, "x"));
     TestUpdaterDlg dialog;
     ASSERT_TRUE(Run(dialog)) << name;
     EXPECT_EQ(boxes_.LastText(), kBadList) << name;
-    EXPECT_EQ(site_.Requests(), std::vector<std::string>{"GET /spruce/version.dat"}) << name;
+    EXPECT_EQ(site_.Requests(), (std::vector<std::string>{"GET /spruce/version.dat", "GET /spruce/version.sig"}))
+        << name;
     ExpectUntouched(name);
+  }
+  // So is a list with a file whose digest is missing or is no digest.
+  const std::string size = std::to_string(newUpdater_.size());
+  for (const std::string& line : {"Filename: SpruceUp.exe " + size + "\n",
+                                  "Filename: SpruceUp.exe " + size + " sha256\n"}) {
+    Serve("Version: 1.0.1\n" + ListedFile("Spruce.exe", newMain_) + line);
+    TestUpdaterDlg dialog;
+    ASSERT_TRUE(Run(dialog)) << line;
+    EXPECT_EQ(boxes_.LastText(), kBadList) << line;
+    EXPECT_EQ(site_.Requests(), (std::vector<std::string>{"GET /spruce/version.dat", "GET /spruce/version.sig"}))
+        << line;
+    ExpectUntouched(line);
+  }
+}
+
+TEST_F(UpdaterDlg, VersionFileWithoutThePublishersSignatureChangesNothing) {
+  for (const char* rule : {R"({"status": 404, "body": "not found"})", R"({"body": ""})",
+                           R"({"sign_key": "fresh"})", R"({"sign": "Version: 1.0.1\n"})"}) {
+    Serve(TwoFiles(), std::string("\"/spruce/version.sig\": ") + rule);
+    TestUpdaterDlg dialog;
+    ASSERT_TRUE(Run(dialog)) << rule;
+    EXPECT_EQ(boxes_.LastText(), "서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.") << rule;
+    EXPECT_EQ(site_.Requests(), (std::vector<std::string>{"GET /spruce/version.dat", "GET /spruce/version.sig"}))
+        << rule;
+    ExpectUntouched(rule);
   }
 }
 

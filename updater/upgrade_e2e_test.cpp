@@ -45,8 +45,7 @@ std::string ScreenBits(HWND window) {
 
 std::string VersionFile(const std::string& version, const std::string& main,
                         const std::string& updater) {
-  return "Version: " + version + "\r\nFilename: Spruce.exe " + std::to_string(main.size()) +
-         "\r\nFilename: SpruceUp.exe " + std::to_string(updater.size()) + "\r\n";
+  return "Version: " + version + "\r\n" + ListedFile("Spruce.exe", main) + ListedFile("SpruceUp.exe", updater);
 }
 
 TEST(UpgradeEndToEnd, SpruceBlinksThenTheUpdaterReplacesBothProgramsAndRestartsIt) {

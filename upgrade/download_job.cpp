@@ -1,6 +1,7 @@
 #include "upgrade/download_job.h"
 
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -28,24 +29,28 @@ constexpr DWORD kShrinkAfterMs = 250;
 
 // What the caller and the worker share. Whoever moves state away from
 // kRunning owns the end: the worker (kFinished) hands its result to the
-// caller; the caller (kAbandoned) leaves the clean-up to the worker.
+// caller; the caller (kAbandoned) walks away and deletes the file. When that
+// delete fails (no delete sharing, the worker still holds the file) the
+// caller marks it kOrphaned and the worker deletes it; a worker that got
+// there first (kLetGo) has closed the file, and the caller deletes it again.
 struct Job {
-  enum State { kRunning, kFinished, kAbandoned };
+  enum State { kRunning, kFinished, kAbandoned, kOrphaned, kLetGo };
 
   WinInetCalls calls;
   HINTERNET session = nullptr;
   std::string url;
   DownloadLimits limits;
   HMODULE library = nullptr;  // the worker's own hold on WinINet
+  std::string path;           // fixed before the worker starts
+  HANDLE file = nullptr;      // the worker's from its start: it closes it
 
   std::atomic<int> state{kRunning};
   std::atomic<uint64_t> received{0};
   std::atomic<DWORD> lastProgress{0};
   // Written by the worker before it moves state to kFinished.
   DownloadResult result = DownloadResult::kReadFailed;
-  std::string tempPath;
 
-  bool Abandoned() const { return state.load() == kAbandoned; }
+  bool Abandoned() const { return state.load() != kRunning; }
 };
 
 // A WinINet handle closed on every path.
@@ -67,24 +72,37 @@ bool QueryNumber(const Job& job, HINTERNET request, DWORD what, DWORD& value) {
   return job.calls.queryInfo(request, what | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr) != FALSE;
 }
 
-// Makes the "Spr" file in the temporary folder; the system creates it empty.
-bool MakeTempFile(std::string& path, fw::UniqueHandle& file) {
-  char folder[4096];
-  DWORD n = GetTempPathA(sizeof folder, folder);
-  if (n == 0 || n >= sizeof folder) return false;
-  char name[MAX_PATH];
-  if (GetTempFileNameA(folder, "Spr", 0, name) == 0) return false;
-  path = name;
-  file.Reset(CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.Valid()) return true;
-  DeleteFileA(name);
+// Makes the download's file: target anew, or a "Spr" file in the temporary
+// folder (the system creates it empty). Held for writing and for nothing
+// else but deletion; the 95/98/ME line refuses delete sharing.
+fw::UniqueHandle MakeFile(const std::string& target, std::string& path) {
+  DWORD disposition = CREATE_NEW;
+  if (target.empty()) {
+    char folder[4096];
+    DWORD n = GetTempPathA(sizeof folder, folder);
+    if (n == 0 || n >= sizeof folder) return fw::UniqueHandle();
+    char name[MAX_PATH];
+    if (GetTempFileNameA(folder, "Spr", 0, name) == 0) return fw::UniqueHandle();
+    path = name;
+    disposition = TRUNCATE_EXISTING;
+  } else {
+    path = target;
+    DeleteFileA(path.c_str());  // an earlier run's copy; a failure shows at the creation
+  }
+  for (DWORD share : {static_cast<DWORD>(FILE_SHARE_DELETE), static_cast<DWORD>(0)}) {
+    fw::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Valid()) return file;
+  }
+  if (target.empty()) DeleteFileA(path.c_str());
   path.clear();
-  return false;
+  return fw::UniqueHandle();
 }
 
 DownloadResult Fetch(Job& job) {
   const DownloadLimits& limits = job.limits;
+  fw::UniqueHandle file(job.file);
+  job.file = nullptr;
   InternetHandle request(job.calls, job.calls.openUrl(job.session, job.url.c_str(), nullptr, 0,
                                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
   if (!request.Get()) return DownloadResult::kOpenFailed;
@@ -99,9 +117,6 @@ DownloadResult Fetch(Job& job) {
   if (hasLength && limits.expectedSize > 0 && announced != limits.expectedSize)
     return DownloadResult::kWrongLength;
 
-  fw::UniqueHandle file;
-  if (!MakeTempFile(job.tempPath, file)) return DownloadResult::kTempFileFailed;
-
   // One byte more than the limit is asked for when a longer body fails, to
   // tell "exactly the limit" from "longer".
   const uint64_t readCap = limits.readLimit + (limits.longerFails ? 1 : 0);
@@ -109,6 +124,7 @@ DownloadResult Fetch(Job& job) {
   std::vector<char> chunk(kLargestRead);
   DWORD readSize = kFirstRead;
   bool cut = false;
+  Sha256 hash;
   for (;;) {
     if (job.Abandoned()) return DownloadResult::kTimedOut;
     if (total >= readCap) {
@@ -127,6 +143,7 @@ DownloadResult Fetch(Job& job) {
     DWORD written = 0;
     if (!WriteFile(file.Get(), chunk.data(), got, &written, nullptr) || written != got)
       return DownloadResult::kWriteFailed;
+    if (limits.checkSha256) hash.Update(chunk.data(), got);
     total += got;
     job.received = total;
     job.lastProgress = GetTickCount();
@@ -134,7 +151,14 @@ DownloadResult Fetch(Job& job) {
   if (!cut && hasLength && total != announced) return DownloadResult::kWrongLength;
   if (limits.expectedSize > 0 && total != limits.expectedSize) return DownloadResult::kWrongLength;
   if (limits.emptyFails && total == 0) return DownloadResult::kEmpty;
-  if (!CloseHandle(file.Release())) return DownloadResult::kWriteFailed;
+  if (limits.checkSha256) {
+    const Sha256Digest digest = hash.Finish();
+    if (std::memcmp(digest.bytes, limits.expectedSha256.bytes, kSha256Size) != 0)
+      return DownloadResult::kWrongDigest;
+  }
+  // Written through before anything renames it: a power loss after the swap
+  // must not find an installed file whose bytes never reached the disk.
+  if (!FlushFileBuffers(file.Get()) || !CloseHandle(file.Release())) return DownloadResult::kWriteFailed;
   return DownloadResult::kOk;
 }
 
@@ -143,19 +167,15 @@ DWORD WINAPI Worker(void* argument) {
   std::shared_ptr<Job> job = *holder;
   holder.reset();
 
-  // Fetch has closed the file and the request when it returns.
-  const DownloadResult result = Fetch(*job);
-  if (result != DownloadResult::kOk && !job->tempPath.empty()) {
-    DeleteFileA(job->tempPath.c_str());
-    job->tempPath.clear();
-  }
-  // Written before the state changes: the caller reads them only after it
+  // Fetch has closed the file and the request when it returns. The result
+  // is written before the state changes: the caller reads it only after it
   // has seen kFinished.
-  job->result = result;
+  job->result = Fetch(*job);
   int running = Job::kRunning;
-  if (!job->state.compare_exchange_strong(running, Job::kFinished) && !job->tempPath.empty()) {
-    // The caller has walked away: nobody takes the file.
-    DeleteFileA(job->tempPath.c_str());
+  if (!job->state.compare_exchange_strong(running, Job::kFinished)) {
+    int abandoned = Job::kAbandoned;
+    if (!job->state.compare_exchange_strong(abandoned, Job::kLetGo))
+      DeleteFileA(job->path.c_str());  // orphaned: the caller could not delete it
   }
   HMODULE library = job->library;
   job.reset();
@@ -166,9 +186,9 @@ DWORD WINAPI Worker(void* argument) {
 }  // namespace
 
 DownloadResult RunDownload(const WinInetCalls& calls, HINTERNET session, const std::string& url,
-                           const DownloadLimits& limits, std::string& tempPath,
+                           const DownloadLimits& limits, const std::string& target, std::string& path,
                            const std::function<void(uint32_t bytes)>& onBytes) {
-  tempPath.clear();
+  path.clear();
   auto job = std::make_shared<Job>();
   job->calls = calls;
   job->session = session;
@@ -178,6 +198,12 @@ DownloadResult RunDownload(const WinInetCalls& calls, HINTERNET session, const s
   // deadline), so it holds the library itself and lets go when it ends.
   job->library = LoadLibraryA("WinInet.Dll");
   if (!job->library) return DownloadResult::kNoLibrary;
+  fw::UniqueHandle file = MakeFile(target, job->path);
+  if (!file.Valid()) {
+    FreeLibrary(job->library);
+    return DownloadResult::kTempFileFailed;
+  }
+  job->file = file.Get();
   const DWORD start = GetTickCount();
   job->lastProgress = start;
 
@@ -185,9 +211,12 @@ DownloadResult RunDownload(const WinInetCalls& calls, HINTERNET session, const s
   fw::UniqueHandle thread = fw::StartWorkerThread(&Worker, argument, THREAD_PRIORITY_NORMAL);
   if (!thread.Valid()) {
     delete argument;
+    file.Reset();
+    DeleteFileA(job->path.c_str());
     FreeLibrary(job->library);
     return DownloadResult::kNoThread;
   }
+  file.Release();  // the worker's now
 
   uint64_t reported = 0;
   auto report = [&] {
@@ -214,9 +243,17 @@ DownloadResult RunDownload(const WinInetCalls& calls, HINTERNET session, const s
     }
     // The worker finished in the meantime: take its result.
   }
-  if (timedOut) return DownloadResult::kTimedOut;
+  if (timedOut) {
+    if (!DeleteFileA(job->path.c_str())) {
+      int abandoned = Job::kAbandoned;
+      if (!job->state.compare_exchange_strong(abandoned, Job::kOrphaned))
+        DeleteFileA(job->path.c_str());  // the worker has let go of it meanwhile
+    }
+    return DownloadResult::kTimedOut;
+  }
   report();
-  if (job->result == DownloadResult::kOk) tempPath = job->tempPath;
+  if (job->result == DownloadResult::kOk) path = job->path;
+  else DeleteFileA(job->path.c_str());
   return job->result;
 }
 

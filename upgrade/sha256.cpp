@@ -1,6 +1,13 @@
 #include "upgrade/sha256.h"
 
+#include <atomic>
 #include <cstring>
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#define SPRUCE_SHA256_X86 1
+#endif
 
 namespace {
 
@@ -33,17 +40,19 @@ Sha256::Sha256()
     : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
              0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
+namespace {
+
 // The message schedule is kept as a rolling window of 16 words and the eight
 // working variables rotate by renaming (the round macro's argument order)
 // instead of by moves: on i686, with seven general registers, this runs at
 // about three times the speed of the textbook loop (a 64-word schedule and
 // eight moves a round): 320 against 100 MB/s, measured by
 // scripts/bench-sha256.sh under Wine.
-void Sha256::Compress(const uint8_t* block) {
+void CompressPortable(uint32_t* state, const uint8_t* block) {
   uint32_t w[16];
   for (int i = 0; i < 16; ++i) w[i] = LoadBigEndian(block + 4 * i);
-  uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-  uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
+  uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
 
 #define SPRUCE_SHA256_ROUND(a, b, c, d, e, f, g, h, k, wi)                           \
   do {                                                                               \
@@ -84,14 +93,112 @@ void Sha256::Compress(const uint8_t* block) {
 #undef SPRUCE_SHA256_EIGHT
 #undef SPRUCE_SHA256_ROUND
 
-  state_[0] += a;
-  state_[1] += b;
-  state_[2] += c;
-  state_[3] += d;
-  state_[4] += e;
-  state_[5] += f;
-  state_[6] += g;
-  state_[7] += h;
+  state[0] += a;
+  state[1] += b;
+  state[2] += c;
+  state[3] += d;
+  state[4] += e;
+  state[5] += f;
+  state[6] += g;
+  state[7] += h;
+}
+
+#ifdef SPRUCE_SHA256_X86
+// The processor's SHA extensions (x86 SHA-NI, with SSSE3 and SSE4.1 for the
+// shuffles), several times faster than the portable rounds: the updater
+// hashes every byte it downloads, and without them the hashing would take
+// longer than the download itself. The state is kept as ABEF and CDGH, the
+// order the round instruction takes; each step does four rounds.
+#if defined(__i386__)
+// 32-bit Windows keeps the stack only 4-byte aligned; the vector spills need 16.
+__attribute__((force_align_arg_pointer))
+#endif
+__attribute__((target("sha,ssse3,sse4.1"))) void CompressShaExtensions(uint32_t* state,
+                                                                       const uint8_t* data,
+                                                                       size_t blocks) {
+  const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+  __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
+  __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4));
+  const __m128i cdab = _mm_shuffle_epi32(dcba, 0xB1);
+  const __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1B);
+  __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
+  __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
+  for (; blocks > 0; --blocks, data += 64) {
+    const __m128i abefBefore = abef, cdghBefore = cdgh;
+    __m128i w[4];
+    for (int i = 0; i < 16; ++i) {
+      __m128i& words = w[i & 3];
+      if (i < 4) {
+        words = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)), byteSwap);
+      } else {
+        // Words 4i..4i+3 from those 16, 15, 7 and 2 places back.
+        const __m128i& previous = w[(i + 3) & 3];
+        words = _mm_sha256msg2_epu32(
+            _mm_add_epi32(_mm_sha256msg1_epu32(words, w[(i + 1) & 3]),
+                          _mm_alignr_epi8(previous, w[(i + 2) & 3], 4)),
+            previous);
+      }
+      __m128i message =
+          _mm_add_epi32(words, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kRoundConstants + 4 * i)));
+      cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);
+      message = _mm_shuffle_epi32(message, 0x0E);
+      abef = _mm_sha256rnds2_epu32(abef, cdgh, message);
+    }
+    abef = _mm_add_epi32(abef, abefBefore);
+    cdgh = _mm_add_epi32(cdgh, cdghBefore);
+  }
+  const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+  const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+  dcba = _mm_blend_epi16(feba, dchg, 0xF0);
+  hgfe = _mm_alignr_epi8(dchg, feba, 8);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), dcba);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), hgfe);
+}
+
+bool ProcessorHasShaExtensions() {
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  // A processor without the CPUID instruction reports a maximum leaf of 0.
+  if (__get_cpuid_max(0, nullptr) < 7) return false;
+  __cpuid(1, eax, ebx, ecx, edx);
+  const bool ssse3 = ecx & (1u << 9), sse41 = ecx & (1u << 19);
+  __cpuid_count(7, 0, eax, ebx, ecx, edx);
+  return ssse3 && sse41 && (ebx & (1u << 29));
+}
+#endif
+
+// -1: not yet asked; 0: the portable rounds; 1: the SHA extensions.
+std::atomic<int> useShaExtensions{-1};
+
+bool UseShaExtensions() {
+  int use = useShaExtensions.load(std::memory_order_relaxed);
+  if (use < 0) {
+#ifdef SPRUCE_SHA256_X86
+    use = ProcessorHasShaExtensions() ? 1 : 0;
+#else
+    use = 0;
+#endif
+    useShaExtensions.store(use, std::memory_order_relaxed);
+  }
+  return use == 1;
+}
+
+}  // namespace
+
+bool Sha256Accelerated() { return UseShaExtensions(); }
+
+void SetSha256Acceleration(bool allowed) {
+  useShaExtensions.store(-1, std::memory_order_relaxed);
+  if (!allowed) useShaExtensions.store(0, std::memory_order_relaxed);
+}
+
+void Sha256::Compress(const uint8_t* data, size_t blocks) {
+#ifdef SPRUCE_SHA256_X86
+  if (UseShaExtensions()) {
+    CompressShaExtensions(state_, data, blocks);
+    return;
+  }
+#endif
+  for (; blocks > 0; --blocks, data += 64) CompressPortable(state_, data);
 }
 
 void Sha256::Update(const void* data, size_t size) {
@@ -104,10 +211,13 @@ void Sha256::Update(const void* data, size_t size) {
     in += take;
     size -= take;
     if (pendingSize_ < 64) return;
-    Compress(pending_);
+    Compress(pending_, 1);
     pendingSize_ = 0;
   }
-  for (; size >= 64; in += 64, size -= 64) Compress(in);
+  const size_t blocks = size / 64;
+  if (blocks > 0) Compress(in, blocks);
+  in += blocks * 64;
+  size -= blocks * 64;
   if (size > 0) std::memcpy(pending_, in, size);
   pendingSize_ = size;
 }

@@ -1,5 +1,6 @@
 // SHA-256 in portable C++: one code path on every Windows, including those
-// whose CryptoAPI has no SHA-256 (before XP SP3). Pure code: no <windows.h>.
+// whose CryptoAPI has no SHA-256 (before XP SP3), with the rounds done by the
+// processor's SHA instructions where it has them. Pure code: no <windows.h>.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +22,20 @@ class Sha256 {
   Sha256Digest Finish();
 
  private:
-  void Compress(const uint8_t* block);
+  // Compresses blocks consecutive 64-byte blocks into the state.
+  void Compress(const uint8_t* data, size_t blocks);
   uint32_t state_[8];
   uint64_t totalBytes_ = 0;
   uint8_t pending_[64];
   size_t pendingSize_ = 0;
 };
+
+// True when the processor's SHA instructions do the rounds (x86 processors
+// that have them); otherwise portable C++ does.
+bool Sha256Accelerated();
+// Tests: false keeps to the portable rounds; true lets the processor's
+// instructions be used again where they exist.
+void SetSha256Acceleration(bool allowed);
 
 // The digest of one whole message.
 Sha256Digest HashSha256(const void* data, size_t size);

@@ -17,8 +17,20 @@ std::string Hex(const Sha256Digest& digest) {
   return text;
 }
 
+// Every test runs with the portable rounds and with the processor's SHA
+// instructions (the same rounds twice where it has none).
+class Sha256 : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { SetSha256Acceleration(GetParam()); }
+  void TearDown() override { SetSha256Acceleration(true); }
+};
+INSTANTIATE_TEST_SUITE_P(Rounds, Sha256, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Accelerated" : "Portable";
+                         });
+
 // The FIPS 180-2 examples and the empty message.
-TEST(Sha256, KnownDigests) {
+TEST_P(Sha256, KnownDigests) {
   EXPECT_EQ(Hex(HashSha256("")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(Hex(HashSha256("abc")),
             "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
@@ -32,7 +44,7 @@ TEST(Sha256, KnownDigests) {
 // Pieces that start and end anywhere in a block give the digest of the
 // whole; the lengths lie around the padding's boundaries (digests from the
 // host's sha256sum).
-TEST(Sha256, PiecesOfAnySize) {
+TEST_P(Sha256, PiecesOfAnySize) {
   const struct {
     size_t length;
     const char* digest;
@@ -50,14 +62,14 @@ TEST(Sha256, PiecesOfAnySize) {
   for (int i = 0; i < 1000; ++i) message += char(i * 7 + 3);
   for (const auto& c : kCases) {
     for (size_t piece : {1u, 3u, 63u, 64u, 65u, 200u, 1000u}) {
-      Sha256 hash;
+      ::Sha256 hash;
       for (size_t at = 0; at < c.length; at += piece)
         hash.Update(message.data() + at, std::min(piece, c.length - at));
       EXPECT_EQ(Hex(hash.Finish()), c.digest) << c.length << " in pieces of " << piece;
     }
   }
   // One million 'a' fed in pieces of 1000 (not a multiple of a block).
-  Sha256 hash;
+  ::Sha256 hash;
   const std::string thousand(1000, 'a');
   for (int i = 0; i < 1000; ++i) hash.Update(thousand.data(), thousand.size());
   EXPECT_EQ(Hex(hash.Finish()), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");

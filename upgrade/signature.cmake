@@ -97,10 +97,10 @@ if(test_private_key AND SPRUCE_OPENSSL)
 endif()
 spruce_win_test(upgrade_tests signature_win_test.cpp)
 
-# The native tests sign with the test key's private half when the build
-# carries the test key.
-set_source_files_properties(signature_test.cpp DIRECTORY ${CMAKE_SOURCE_DIR} PROPERTIES
-                            COMPILE_DEFINITIONS "SPRUCE_TEST_PRIVATE_KEY=\"${test_private_key}\"")
+# The native tests, and the test site server that the Windows tests start,
+# sign with the test key's private half when the build carries the test key.
+set_source_files_properties(signature_test.cpp testing/scripted_site.cpp DIRECTORY ${CMAKE_SOURCE_DIR}
+                            PROPERTIES COMPILE_DEFINITIONS "SPRUCE_TEST_PRIVATE_KEY=\"${test_private_key}\"")
 
 # The native builds are unoptimized (Debug), and the fuzzers trace every
 # comparison: one 2048-bit verification took 4 ms there, 70% of it in the

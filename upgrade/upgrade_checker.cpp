@@ -1,12 +1,35 @@
 #include "upgrade/upgrade_checker.h"
 
 #include <new>
-#include <vector>
 
 #include "framework/msgbox.h"
 #include "framework/raii.h"
+#include "upgrade/manifest_signature.h"
 
 namespace {
+
+const char kCannotFetch[] = "서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.";
+
+// The signature's name beside the version file: "version.dat" is signed by
+// "version.sig".
+std::string SignatureName(const std::string& versionFile) {
+  const size_t dot = versionFile.rfind('.');
+  return (dot == std::string::npos ? versionFile : versionFile.substr(0, dot)) + ".sig";
+}
+
+// Reads a whole file of at most limit bytes; false when it is longer or
+// cannot be read.
+bool ReadSmallFile(const std::string& path, DWORD limit, std::string& bytes) {
+  fw::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
+  DWORD high = 0;
+  const DWORD size = GetFileSize(file.Get(), &high);
+  if (size == INVALID_FILE_SIZE || high != 0 || size > limit) return false;
+  bytes.assign(size, '\0');
+  DWORD read = 0;
+  return size == 0 || (ReadFile(file.Get(), &bytes[0], size, &read, nullptr) && read == size);
+}
 
 template <class T>
 bool Resolve(HMODULE library, const char* name, T& function) {
@@ -63,20 +86,34 @@ bool CUpgradeChecker::CheckVersion(const char* agent, const std::string& baseUrl
   }
   installed_.version = installed;
   if (!Connect(agent)) return false;
+  const DWORD start = GetTickCount();
   if (!DownloadFile(baseUrl, versionFile)) {
     // An error page or a broken transfer is not "no newer version".
     if (!silent && lastResult_ != upgrade::DownloadResult::kNoMemory)
-      ShowError("서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.");
+      ShowError(kCannotFetch);
     return false;
   }
-  const bool read = ParseVersionFile(tempPath_);
+  std::string manifest;
+  const bool read = ReadVersionFile(tempPath_, manifest);
   // The copy has served its purpose; left behind, the "Spr" names would run
   // out after 65,535 checks.
   DeleteTempFile();
   if (!read) return false;
+  // Nothing the file says is believed before its signature is checked over
+  // the very bytes that are then read: an unsigned or altered file is one
+  // that could not be fetched.
+  const DWORD spent = GetTickCount() - start;
+  const DWORD left = spent < versionFileDeadlineMs_ ? versionFileDeadlineMs_ - spent : 1;
+  if (!VerifyVersionFile(baseUrl, versionFile, manifest, left)) {
+    if (!silent && lastResult_ != upgrade::DownloadResult::kNoMemory) ShowError(kCannotFetch);
+    return false;
+  }
+  server_ = VersionInfo();
+  // Like the C string it is read as, the text ends at its first NUL.
+  ParseVersionText(std::string(manifest.c_str()), server_);
   if (!server_.hasVersion || server_.version.empty()) {
     // A page that is not a version file (a portal's login page, say).
-    if (!silent) ShowError("서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.");
+    if (!silent) ShowError(kCannotFetch);
     return false;
   }
   if (IsNewerVersion(installed_.version, server_.version)) return true;
@@ -132,18 +169,35 @@ bool CUpgradeChecker::DownloadFile(const std::string& baseUrl, const std::string
   return Download(baseUrl, fileName, limits);
 }
 
+bool CUpgradeChecker::VerifyVersionFile(const std::string& baseUrl, const char* versionFile,
+                                        const std::string& manifest, DWORD deadlineMs) {
+  upgrade::DownloadLimits limits;
+  limits.readLimit = kMaxSignatureSize;
+  limits.emptyFails = true;
+  limits.deadlineMs = deadlineMs;
+  limits.stallMs = stallLimitMs_;
+  if (!Download(baseUrl, SignatureName(versionFile), limits)) return false;
+  std::string signature;
+  const bool read = ReadSmallFile(tempPath_, kMaxSignatureSize, signature);
+  DeleteTempFile();
+  return read && upgrade::VerifyManifestSignature(manifest, signature);
+}
+
 bool CUpgradeChecker::DownloadProgramFile(const std::string& baseUrl, const std::string& fileName,
-                                          uint32_t listedSize) {
+                                          uint32_t listedSize, const Sha256Digest& digest,
+                                          const std::string& target) {
   upgrade::DownloadLimits limits;
   limits.readLimit = listedSize > 0 ? listedSize : kUnlistedSizeLimit;
   limits.expectedSize = listedSize;
   limits.emptyFails = true;
   limits.stallMs = stallLimitMs_;
-  return Download(baseUrl, fileName, limits);
+  limits.checkSha256 = true;
+  limits.expectedSha256 = digest;
+  return Download(baseUrl, fileName, limits, target);
 }
 
 bool CUpgradeChecker::Download(const std::string& baseUrl, const std::string& fileName,
-                               const upgrade::DownloadLimits& limits) {
+                               const upgrade::DownloadLimits& limits, const std::string& target) {
   // A previous download's file still at its path was not wanted.
   DeleteTempFile();
   lastResult_ = upgrade::DownloadResult::kOpenFailed;
@@ -156,18 +210,20 @@ bool CUpgradeChecker::Download(const std::string& baseUrl, const std::string& fi
     lastResult_ = upgrade::DownloadResult::kNoMemory;
     return false;
   }
-  lastResult_ = upgrade::RunDownload(calls_, internet_, url, limits, tempPath_,
+  std::string path;
+  lastResult_ = upgrade::RunDownload(calls_, internet_, url, limits, target, path,
                                      [&](uint32_t bytes) { OnFileChunk(fileName, bytes); });
   if (lastResult_ != upgrade::DownloadResult::kOk) return false;
+  if (target.empty()) tempPath_ = path;
   OnFileChunk(fileName, 0);
   return true;
 }
 
-bool CUpgradeChecker::ParseVersionFile(const std::string& path) {
+bool CUpgradeChecker::ReadVersionFile(const std::string& path, std::string& bytes) {
   fw::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) {
-    ShowError("서버로 부터 업그레이드 버전파일을 다운받을 수 없습니다.");
+    ShowError(kCannotFetch);
     return false;
   }
   DWORD high = 0;
@@ -180,16 +236,12 @@ bool CUpgradeChecker::ParseVersionFile(const std::string& path) {
     ShowError("버전파일이 너무 큽니다.");
     return false;
   }
-  // One byte more than the largest file, so the text always ends in a NUL;
-  // like the C string it is read as, the text ends at the first NUL.
-  std::vector<char> buffer(kMaxVersionFileSize + 1, '\0');
+  bytes.assign(size, '\0');
   DWORD read = 0;
-  if (!ReadFile(file.Get(), buffer.data(), size, &read, nullptr) || read != size) {
+  if (size > 0 && (!ReadFile(file.Get(), &bytes[0], size, &read, nullptr) || read != size)) {
     ShowError("다운받은 업그레이드 버전파일을 읽을 수 없습니다.");
     return false;
   }
-  server_ = VersionInfo();
-  ParseVersionText(std::string(buffer.data()), server_);
   return true;
 }
 

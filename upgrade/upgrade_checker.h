@@ -30,6 +30,8 @@ class CUpgradeChecker {
   static constexpr DWORD kStallLimitMs = 30000;
   // A program file listed without a size is read up to this many bytes.
   static constexpr uint32_t kUnlistedSizeLimit = 256u * 1024 * 1024;
+  // The largest signature read (an 8,192-bit key's is 1,024 bytes).
+  static constexpr uint32_t kMaxSignatureSize = 4096;
 
   // Loads "WinInet.Dll" and resolves its functions; tells the user and
   // marks the checker unusable when the library or a function is missing.
@@ -41,11 +43,14 @@ class CUpgradeChecker {
   CUpgradeChecker& operator=(const CUpgradeChecker&) = delete;
 
   // True when the server's version is newer than installed (see
-  // IsNewerVersion). Connects, fetches baseUrl + "/" + versionFile, reads
-  // it, deletes its temporary copy and compares. Silent mode keeps quiet
-  // about an unusable checker, a version file that cannot be fetched or
-  // holds no version, and "최신버전이므로 업그레이드 할 필요가 없습니다."; the
-  // connection and reading messages are shown in both modes.
+  // IsNewerVersion). Connects, fetches baseUrl + "/" + versionFile and its
+  // signature (the same name with the extension ".sig"), deletes their
+  // temporary copies, and only when the signature is the publisher's over
+  // the exact bytes received reads those bytes and compares. Silent mode
+  // keeps quiet about an unusable checker, a version file that cannot be
+  // fetched, is not signed by the publisher or holds no version, and
+  // "최신버전이므로 업그레이드 할 필요가 없습니다."; the connection and reading
+  // messages are shown in both modes.
   bool CheckVersion(const char* agent, const std::string& baseUrl, const char* versionFile,
                     const std::string& installed, bool silent);
   // Opens the internet handle (dialling the default connection when the
@@ -61,16 +66,18 @@ class CUpgradeChecker {
   // arrive and with 0 at the end. The previous download's file, when still
   // at TempPath(), is deleted first: callers move away the files they keep.
   bool DownloadFile(const std::string& baseUrl, const std::string& fileName);
-  // The same for a program file listed with listedSize (0: not listed): the
+  // A program file listed with listedSize (0: not listed) and digest (its
+  // SHA-256), written as a new file at target, which then belongs to the
+  // caller (TempPath() stays empty); on failure no file is left there. The
   // body must not be empty, must match a Content-Length sent and, when
-  // listedSize is above 0, be exactly that long; it fails when nothing
-  // arrives for the stall limit.
+  // listedSize is above 0, be exactly that long, and its bytes must have the
+  // digest; it fails when nothing arrives for the stall limit.
   bool DownloadProgramFile(const std::string& baseUrl, const std::string& fileName,
-                           uint32_t listedSize);
-  // Reads a downloaded version file (at most 102,400 bytes) into Server();
+                           uint32_t listedSize, const Sha256Digest& digest, const std::string& target);
+  // Reads a downloaded version file (at most 102,400 bytes) into bytes;
   // tells the user and returns false when it cannot be opened, is too big
   // or cannot be read.
-  bool ParseVersionFile(const std::string& path);
+  bool ReadVersionFile(const std::string& path, std::string& bytes);
 
   const VersionInfo& Installed() const { return installed_; }
   const VersionInfo& Server() const { return server_; }
@@ -81,8 +88,8 @@ class CUpgradeChecker {
   bool Usable() const { return !unusable_; }
   upgrade::DownloadResult LastResult() const { return lastResult_; }
 
-  // The version file's overall deadline and the most time a download may go
-  // without receiving anything.
+  // The version file's overall deadline (its signature included) and the
+  // most time a download may go without receiving anything.
   void SetTimeLimits(DWORD versionFileDeadlineMs, DWORD stallLimitMs);
 
  protected:
@@ -103,8 +110,15 @@ class CUpgradeChecker {
   VersionInfo server_;
 
  private:
+  // Fetches the signature of the version file versionFile within
+  // deadlineMs (what the version file's deadline has left) and checks it
+  // against manifest, the version file's bytes; false also when it cannot
+  // be fetched. Shows nothing.
+  bool VerifyVersionFile(const std::string& baseUrl, const char* versionFile,
+                         const std::string& manifest, DWORD deadlineMs);
+  // target: see upgrade::RunDownload; with a target the file is the caller's.
   bool Download(const std::string& baseUrl, const std::string& fileName,
-                const upgrade::DownloadLimits& limits);
+                const upgrade::DownloadLimits& limits, const std::string& target = std::string());
 
   HINTERNET internet_ = nullptr;
   std::string tempPath_;

@@ -81,7 +81,8 @@ TEST_F(UpgradeChecker, ComparesInstalledWithServerVersionNumberByNumber) {
   EXPECT_EQ(boxes_.Count(), 2u);
   // The version file's temporary copy goes after every check.
   EXPECT_TRUE(TempFiles().empty());
-  EXPECT_EQ(site_.Requests().size(), 6u);
+  // Each check fetches the version file and its signature.
+  EXPECT_EQ(site_.Requests().size(), 12u);
 }
 
 TEST_F(UpgradeChecker, VersionFileUpToItsLimitIsReadAndOneByteMoreIsRefused) {
@@ -125,8 +126,54 @@ TEST_F(UpgradeChecker, RedirectToTheVersionFileIsFollowed) {
   EXPECT_TRUE(Check("1.0.0", false));
   EXPECT_EQ(server_.version, "3.0");
   const std::vector<std::string> requests = site_.Requests();
-  ASSERT_EQ(requests.size(), 2u);
+  ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[1], "GET /spruce/moved.dat");
+  EXPECT_EQ(requests[2], "GET /spruce/version.sig");
+}
+
+TEST_F(UpgradeChecker, VersionFileIsBelievedOnlyWithThePublishersSignatureOfItsBytes) {
+  const std::string file = "Version: 9.9.9\nUpgradeURL: www.example.com/x.htm\n";
+  const struct {
+    const char* what;
+    const char* rule;  // for /spruce/version.sig
+  } faults[] = {
+      {"missing", R"({"status": 404, "body": "not found"})"},
+      {"empty", R"({"body": ""})"},
+      {"another key", R"({"sign_key": "fresh"})"},
+      {"another version file", R"({"sign": "Version: 1.0.0\n"})"},
+      {"cut short", R"({"sign": "Version: 9.9.9\nUpgradeURL: www.example.com/x.htm\n", "length": "none", "send": 255})"},
+      {"longer than a signature", R"({"body": "x", "repeat": 4097})"},
+  };
+  for (const auto& fault : faults) {
+    ASSERT_TRUE(site_.SetScript("{\"/spruce/version.dat\": {\"body\": " + JsonString(file) +
+                                "}, \"/spruce/version.sig\": " + fault.rule + "}"));
+    const size_t before = boxes_.Count();
+    EXPECT_FALSE(Check("1.0.0", true)) << fault.what;
+    EXPECT_EQ(boxes_.Count(), before) << "silent mode keeps quiet: " << fault.what;
+    // Nothing of the file was read: not its version, nor its address.
+    EXPECT_EQ(server_.version, "") << fault.what;
+    EXPECT_EQ(server_.upgradeUrl, "") << fault.what;
+    EXPECT_FALSE(Check("1.0.0", false)) << fault.what;
+    EXPECT_EQ(boxes_.LastText(), kCannotFetch) << fault.what;
+    EXPECT_EQ(boxes_.Count(), before + 1) << fault.what;
+  }
+  // The signature comes within the version file's deadline (3 s here), not
+  // after a deadline of its own: 2 s for each is too late.
+  ASSERT_TRUE(site_.SetScript("{\"/spruce/version.dat\": {\"body\": " + JsonString(file) +
+                              ", \"stall\": 2}, \"/spruce/version.sig\": {\"sign\": " + JsonString(file) +
+                              ", \"stall\": 2}}"));
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(Check("1.0.0", true));
+  EXPECT_LT(GetTickCount() - start, 3800u);
+  EXPECT_TRUE(PumpUntil([&] { return TempFiles().empty(); }, 20000));
+
+  // The same file with its true signature, and an older one, truly signed
+  // and replayed, that is not offered.
+  ASSERT_TRUE(site_.SetScript("{}"));
+  EXPECT_TRUE(Check("1.0.0", true, file));
+  EXPECT_EQ(server_.upgradeUrl, "www.example.com/x.htm");
+  EXPECT_FALSE(Check("1.0.1", false, "Version: 1.0.0\nFilename: Spruce.exe 10\n"));
+  EXPECT_EQ(boxes_.LastText(), kUpToDate);
 }
 
 TEST_F(UpgradeChecker, StalledOrTricklingServerIsLeftAtTheDeadline) {
@@ -147,19 +194,22 @@ TEST_F(UpgradeChecker, StalledOrTricklingServerIsLeftAtTheDeadline) {
 
 TEST_F(UpgradeChecker, ProgramFileMustArriveWholeAndAsListed) {
   const std::string content(5000, 'P');
+  const Sha256Digest digest = HashSha256(content);
+  const std::string staging = temp_.File("Spruce.exe___");
   ASSERT_TRUE(site_.PutFile("Spruce.exe", content));
   {
     RecordingChecker checker;
     ASSERT_TRUE(checker.Connect("Tamarack"));
-    ASSERT_TRUE(checker.DownloadProgramFile(site_.Base(), "Spruce.exe", 5000));
-    EXPECT_EQ(ReadFileBytes(checker.TempPath()), content);
+    ASSERT_TRUE(checker.DownloadProgramFile(site_.Base(), "Spruce.exe", 5000, digest, staging));
+    EXPECT_EQ(ReadFileBytes(staging), content);
     EXPECT_EQ(checker.chunkBytes, 5000u);
     EXPECT_EQ(checker.endMarks, 1);
-    EXPECT_NE(checker.TempPath().find("Spr"), std::string::npos);
+    EXPECT_TRUE(checker.TempPath().empty());
     // Unlisted size: any non-empty body that matches its Content-Length.
-    ASSERT_TRUE(checker.DownloadProgramFile(site_.Base(), "Spruce.exe", 0));
+    ASSERT_TRUE(checker.DownloadProgramFile(site_.Base(), "Spruce.exe", 0, digest, staging));
   }
-  EXPECT_TRUE(TempFiles().empty()) << "the checker deletes a file nobody moved away";
+  EXPECT_EQ(ReadFileBytes(staging), content) << "the file at the target is the caller's";
+  DeleteFileA(staging.c_str());
 
   const struct {
     const char* rule;
@@ -179,12 +229,17 @@ TEST_F(UpgradeChecker, ProgramFileMustArriveWholeAndAsListed) {
       {R"({"body": "", "length": "none"})", 10, upgrade::DownloadResult::kWrongLength},
       {R"({"endless": true})", 5000, upgrade::DownloadResult::kTooLong},
       {R"({"redirect": "/spruce/gone.exe"})", 0, upgrade::DownloadResult::kBadStatus},
+      // Whole, as long as listed, but other bytes than the listed digest's.
+      {R"({"body": "Q", "repeat": 5000})", 5000, upgrade::DownloadResult::kWrongDigest},
+      {R"({"body": "P", "repeat": 4999, "length": "none"})", 0, upgrade::DownloadResult::kWrongDigest},
   };
   for (const auto& fault : faults) {
     ASSERT_TRUE(site_.SetScript(std::string("{\"/spruce/new.exe\": ") + fault.rule + "}"));
     RecordingChecker checker;
     ASSERT_TRUE(checker.Connect("Tamarack"));
-    EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "new.exe", fault.listed)) << fault.rule;
+    EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "new.exe", fault.listed, digest, staging))
+        << fault.rule;
+    EXPECT_FALSE(FileExists(staging)) << fault.rule;
     EXPECT_EQ(checker.LastResult(), fault.result) << fault.rule;
     EXPECT_TRUE(checker.TempPath().empty());
     EXPECT_TRUE(TempFiles().empty()) << fault.rule;
@@ -192,7 +247,7 @@ TEST_F(UpgradeChecker, ProgramFileMustArriveWholeAndAsListed) {
   ASSERT_TRUE(site_.SetScript(R"({"/spruce/new.exe": {"redirect": "/spruce/Spruce.exe"}})"));
   RecordingChecker checker;
   ASSERT_TRUE(checker.Connect("Tamarack"));
-  EXPECT_TRUE(checker.DownloadProgramFile(site_.Base(), "new.exe", 5000));
+  EXPECT_TRUE(checker.DownloadProgramFile(site_.Base(), "new.exe", 5000, digest, staging));
   EXPECT_EQ(boxes_.Count(), 0u) << "downloads themselves never talk";
 }
 
@@ -203,7 +258,8 @@ TEST_F(UpgradeChecker, ProgramFileThatStopsArrivingFails) {
   checker.SetTimeLimits(30000, 2000);
   ASSERT_TRUE(checker.Connect("Tamarack"));
   const DWORD start = GetTickCount();
-  EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "slow.exe", 4096));
+  EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "slow.exe", 4096, HashSha256(std::string(4096, 'x')),
+                                           temp_.File("slow.exe___")));
   EXPECT_LT(GetTickCount() - start, 6000u);
   EXPECT_EQ(checker.LastResult(), upgrade::DownloadResult::kTimedOut);
   // What came before the stall was reported.

@@ -94,9 +94,38 @@ void ParseVersionText(const std::string& text, VersionInfo& info) {
       if (words.size() < 2 || info.fileCount >= kMaxVersionFiles) continue;
       info.fileNames[info.fileCount] = words[0];
       info.fileSizes[info.fileCount] = ParseListedSize(words[1]);
+      info.fileHashed[info.fileCount] =
+          words.size() >= 3 && ParseSha256Hex(words[2], info.fileHashes[info.fileCount]);
       ++info.fileCount;
     }
   }
+}
+
+bool ParseSha256Hex(const std::string& word, Sha256Digest& digest) {
+  if (word.size() != 2 * kSha256Size) return false;
+  auto nibble = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  Sha256Digest read;
+  for (size_t i = 0; i < kSha256Size; ++i) {
+    const int high = nibble(word[2 * i]), low = nibble(word[2 * i + 1]);
+    if (high < 0 || low < 0) return false;
+    read.bytes[i] = static_cast<uint8_t>(high << 4 | low);
+  }
+  digest = read;
+  return true;
+}
+
+std::string Sha256Hex(const Sha256Digest& digest) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (uint8_t b : digest.bytes) {
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 15];
+  }
+  return hex;
 }
 
 uint32_t ParseListedSize(const std::string& word) {

@@ -4,7 +4,7 @@
 //
 // The file is text in the ANSI code page, one "key: value" pair a line:
 //   Version: 1.0.1
-//   Filename: Spruce.exe 1234567
+//   Filename: Spruce.exe 1234567 9f86d081884c7d65...  (64 hex digits)
 //   UpgradeExec: ...
 //   UpgradeURL: www.spruce.co.kr/new.htm
 // Keys are case-sensitive; other lines are ignored. A line is cut at every
@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "upgrade/sha256.h"
 
 // The largest version file read whole; a longer one is refused.
 constexpr size_t kMaxVersionFileSize = 102400;
@@ -31,6 +33,11 @@ struct VersionInfo {
   // The second word of each "Filename" value in decimal; 0 when it is not a
   // number.
   uint32_t fileSizes[kMaxVersionFiles] = {};
+  // The third word of each "Filename" value, the file's SHA-256 in 64
+  // lower-case hex digits; fileHashed is false where it is missing or is
+  // not such a digest. Older readers take the first two words only.
+  bool fileHashed[kMaxVersionFiles] = {};
+  Sha256Digest fileHashes[kMaxVersionFiles] = {};
   std::string upgradeExec;  // stored; neither program reads it
   std::string upgradeUrl;
   // True when the file had a "Version" line (its value may still be empty).
@@ -43,8 +50,14 @@ struct VersionInfo {
 // character; a line with fewer than two pieces is skipped; the first piece
 // is the key, the second the value. "Filename" values split at blanks: with
 // at least two words and fewer than 100 entries taken, the first word is the
-// next name and the second its size. The file list starts from entry 0.
+// next name, the second its size and the third its digest. The file list
+// starts from entry 0.
 void ParseVersionText(const std::string& text, VersionInfo& info);
+
+// Reads exactly 64 lower-case hex digits into digest; false for anything else.
+bool ParseSha256Hex(const std::string& word, Sha256Digest& digest);
+// The digest as 64 lower-case hex digits.
+std::string Sha256Hex(const Sha256Digest& digest);
 
 // The decimal value of word read as the C library's atoi reads it (leading
 // blanks and a "+" allowed, digits until the first other character); 0 when

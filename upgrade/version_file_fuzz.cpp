@@ -64,6 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& name = info.fileNames[i];
     Expect(!name.empty());
     names.push_back(name);
+    // A digest is taken only as written by Sha256Hex.
+    if (info.fileHashed[i]) Expect(text.find(Sha256Hex(info.fileHashes[i])) != std::string::npos);
     if (CheckListedName(name, 40) != FileListProblem::kOk) continue;
     Expect(name.find_first_of("\\/:") == std::string::npos && name.find("..") == std::string::npos);
   }

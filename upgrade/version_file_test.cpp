@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace {
 
 VersionInfo Parse(const std::string& text) {
@@ -32,6 +34,25 @@ TEST(VersionFile, ReadsKeysValuesAndFileList) {
   EXPECT_EQ(info.fileSizes[2], 0u);
   EXPECT_EQ(info.upgradeUrl, "www.spruce.co.kr/new.htm");
   EXPECT_EQ(info.upgradeExec, "setup.exe");
+}
+
+TEST(VersionFile, ThirdWordIsTheFilesDigestInLowerCaseHexOnly) {
+  const std::string hash = Sha256Hex(HashSha256("abc"));
+  ASSERT_EQ(hash, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  std::string upper = hash;
+  for (char& c : upper) c = static_cast<char>(toupper(c));
+  VersionInfo info = Parse("Filename: a.exe 3 " + hash + "\n" +
+                           "Filename: b.exe 3 " + upper + "\n" +         // not lower case
+                           "Filename: c.exe 3 " + hash.substr(1) + "\n" +  // 63 digits
+                           "Filename: d.exe 3 " + hash + "0\n" +          // 65 digits
+                           "Filename: e.exe 3\n");
+  ASSERT_EQ(info.fileCount, 5);
+  EXPECT_TRUE(info.fileHashed[0]);
+  EXPECT_EQ(Sha256Hex(info.fileHashes[0]), hash);
+  for (int i = 1; i < 5; ++i) EXPECT_FALSE(info.fileHashed[i]) << info.fileNames[i];
+  // A parse again starts a new list: no entry keeps an earlier digest.
+  ParseVersionText("Filename: a.exe 3\n", info);
+  EXPECT_FALSE(info.fileHashed[0]);
 }
 
 TEST(VersionFile, ValueEndsAtItsFirstColonAndListRestartsOnEveryParse) {

@@ -393,9 +393,8 @@ TEST_F(Setup, SpruceUpUpgradesTheInstalledFolder) {
   ASSERT_TRUE(site.PutFile("Spruce.exe", main));
   ASSERT_TRUE(site.PutFile("SpruceUp.exe", updater));
   ASSERT_TRUE(site.SetScript("{\"/spruce/version.dat\": {\"body\": " +
-                             JsonString("Version: 9.0.0\r\nFilename: Spruce.exe " +
-                                        std::to_string(main.size()) + "\r\nFilename: SpruceUp.exe " +
-                                        std::to_string(updater.size()) + "\r\n") +
+                             JsonString("Version: 9.0.0\r\n" + ListedFile("Spruce.exe", main) +
+                                        ListedFile("SpruceUp.exe", updater)) +
                              "}}"));
 
   driver::Process up;

@@ -6,6 +6,11 @@
 #include <cstdio>
 
 #include "tests/support/wine_env.h"
+#include "upgrade/version_file.h"
+
+#ifndef SPRUCE_TEST_PRIVATE_KEY
+#define SPRUCE_TEST_PRIVATE_KEY ""
+#endif
 
 namespace testing_support {
 namespace {
@@ -29,6 +34,11 @@ int ReadPort(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ListedFile(const std::string& name, const std::string& bytes) {
+  return "Filename: " + name + " " + std::to_string(bytes.size()) + " " +
+         Sha256Hex(HashSha256(bytes)) + "\n";
+}
 
 std::map<std::string, std::string> FolderFiles(const std::string& folder) {
   std::map<std::string, std::string> files;
@@ -89,10 +99,12 @@ ScriptedSite::ScriptedSite() {
   if (unix.empty()) return;
   // start.exe runs a Unix program; the server lets go of the standard
   // streams at once (--detach) and ends by itself should a test die.
+  const std::string key = SPRUCE_TEST_PRIVATE_KEY;
   const std::string command = "start.exe /unix /usr/bin/python3 " + SourceRootUnix() +
                               "/scripts/site_server.py --port 0 --detach --exit-after 900" +
                               " --port-file " + unix + "/port --root " + unix + "/root" +
-                              " --script " + unix + "/script.json --log " + unix + "/requests.log";
+                              " --script " + unix + "/script.json --log " + unix + "/requests.log" +
+                              (key.empty() ? std::string() : " --signing-key " + key);
   if (RunProcess(command, "") != 0) return;
   for (int i = 0; i < 300 && port_ == 0; ++i) {
     port_ = ReadPort(folder_ + "\\port");

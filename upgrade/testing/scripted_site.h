@@ -1,7 +1,10 @@
 // A real HTTP server on 127.0.0.1 for the upgrade tests: the repository's
 // site server (scripts/site_server.py) in scripted mode, started as a Unix
 // program from inside Wine. Its static root, answer script and request log
-// live in a folder of the test's own, removed when the object goes.
+// live in a folder of the test's own, removed when the object goes. A
+// version file's signature ("version.sig") that is neither put nor scripted
+// is made by the server with the build's test key, over the bytes it serves
+// as "version.dat".
 #pragma once
 #include <windows.h>
 
@@ -37,6 +40,10 @@ class ScriptedSite {
   std::string folder_;  // Windows path of the server's folder
   int port_ = 0;
 };
+
+// The version file's line that lists a file with bytes: "Filename: name
+// size sha256" and a line end.
+std::string ListedFile(const std::string& name, const std::string& bytes);
 
 // Every file directly in folder, by name, with its bytes.
 std::map<std::string, std::string> FolderFiles(const std::string& folder);
