@@ -5,6 +5,13 @@
 #   build/Spruce-<version>.zip        the programs with "version.dat" and
 #                                     "읽어보기.txt"
 #   build/Spruce-<version>-setup.exe  the setup program that installs them
+#   build/update/                     what the update server holds: the
+#                                     programs, version.dat with their sizes
+#                                     and SHA-256, and version.sig when
+#                                     SPRUCE_SIGNING_KEY names the publisher's
+#                                     private key (docs/publishing.md)
+# The programs carry the public key SPRUCE_UPDATE_PUBKEY names; without it,
+# the throwaway test key, and everything made is for testing only.
 # The programs' debug information stays in build/release/symbols/.
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
@@ -24,3 +31,8 @@ echo "$BUILD/Spruce-$version.zip"
 # The setup program.
 cp "$release/Spruce-$version-setup.exe" "$BUILD/"
 echo "$BUILD/Spruce-$version-setup.exe"
+
+# The update server's folder; its script says loudly when the programs carry
+# the test key.
+"$ROOT/scripts/make-update-folder.sh" "$release/bin" "$version" "$BUILD/update" >&2
+echo "$BUILD/update"

@@ -33,8 +33,9 @@ class Sha256 {
 // True when the processor's SHA instructions do the rounds (x86 processors
 // that have them); otherwise portable C++ does.
 bool Sha256Accelerated();
-// Tests: false keeps to the portable rounds; true lets the processor's
-// instructions be used again where they exist.
+// False keeps to the portable rounds (tests; a system that does not save
+// the vector registers); true lets the processor's instructions be used
+// again where they exist.
 void SetSha256Acceleration(bool allowed);
 
 // The digest of one whole message.

@@ -5,6 +5,7 @@
 #include "framework/msgbox.h"
 #include "framework/raii.h"
 #include "upgrade/manifest_signature.h"
+#include "upgrade/sha256.h"
 
 namespace {
 
@@ -40,6 +41,15 @@ bool Resolve(HMODULE library, const char* name, T& function) {
 }  // namespace
 
 CUpgradeChecker::CUpgradeChecker() {
+  // The processor's SHA instructions work in the SSE registers, which only
+  // a system that saves them at every task switch may use: Windows 95 and
+  // NT 4.0 do not, and the processor then refuses the instructions. Such a
+  // system (or one too old to be asked) hashes with the portable rounds.
+  using FeatureQuery = BOOL(WINAPI*)(DWORD);
+  const auto hasFeature = reinterpret_cast<FeatureQuery>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsProcessorFeaturePresent")));
+  if (!hasFeature || !hasFeature(PF_XMMI_INSTRUCTIONS_AVAILABLE))
+    upgrade::SetSha256Acceleration(false);
   library_ = LoadLibraryA("WinInet.Dll");
   if (!library_) {
     unusable_ = true;
