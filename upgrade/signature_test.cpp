@@ -36,10 +36,11 @@ class Signatures : public testing::Test {
     char pattern[] = "/tmp/spruce-signature-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
-    for (const char* name_bits : {"k2048:2048", "other:2048", "k2052:2052", "k3072:3072", "k1024:1024"}) {
-      const std::string spec = name_bits;
-      const std::string name = spec.substr(0, spec.find(':'));
-      MakeKey(name, "-pkeyopt rsa_keygen_bits:" + spec.substr(spec.find(':') + 1));
+    for (const char* nameAndBits :
+         {"k2048:2048", "other:2048", "k2052:2052", "k3072:3072", "k1024:1024"}) {
+      const std::string key = nameAndBits;
+      const size_t colon = key.find(':');
+      MakeKey(key.substr(0, colon), "-pkeyopt rsa_keygen_bits:" + key.substr(colon + 1));
     }
     MakeKey("e3", "-pkeyopt rsa_keygen_bits:2048 -pkeyopt rsa_keygen_pubexp:3");
     Openssl("genpkey -algorithm EC -pkeyopt ec_paramgen_curve:prime256v1 -out " + dir_ + "/ec.pem");
