@@ -49,7 +49,7 @@ CUpgradeChecker::CUpgradeChecker() {
   const auto hasFeature = reinterpret_cast<FeatureQuery>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsProcessorFeaturePresent")));
   if (!hasFeature || !hasFeature(PF_XMMI_INSTRUCTIONS_AVAILABLE))
-    upgrade::SetSha256Acceleration(false);
+    SetSha256Acceleration(false);
   library_ = LoadLibraryA("WinInet.Dll");
   if (!library_) {
     unusable_ = true;
