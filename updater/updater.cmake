@@ -3,7 +3,7 @@
 spruce_pure(swap_journal.cpp)
 spruce_native_test(swap_journal_test.cpp)
 spruce_fuzz(swap_journal_fuzz swap_journal_fuzz.cpp)
-spruce_win(updater_dlg.cpp install_swap.cpp)
+spruce_win(updater_dlg.cpp install_swap.cpp uninstall_entry.cpp)
 # Test builds may stop a swap at a named step (the tests kill it there);
 # the shipped programs have no such stop.
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows" AND NOT SPRUCE_THREADS STREQUAL "win32")

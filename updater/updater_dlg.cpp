@@ -10,6 +10,7 @@
 #include "framework/program_window.h"
 #include "framework/site.h"
 #include "updater/install_swap.h"
+#include "updater/uninstall_entry.h"
 #include "updater/updater_res.h"
 #include "upgrade/installed_version.h"
 
@@ -175,7 +176,9 @@ void CUpdaterDlg::RunUpgrade() {
                             CUpgradeChecker::kVersionFileName, installed, folder)) {
       ShowWindow(Item(IDC_UP_BATCH_BAR), checker.Server().fileCount >= 2 ? SW_SHOW : SW_HIDE);
       InstallSwap swap(folder);
-      if (!swap.Apply(checker.FileNames(), checker.Server().version)) {
+      if (swap.Apply(checker.FileNames(), checker.Server().version)) {
+        RecordVersionInUninstallEntry(folder, checker.Server().version);
+      } else {
         const std::string text =
             swap.Stuck().empty() ? kCannotPlace : std::string(kCannotPlace) + "\n" + MixedInstallText(swap.Stuck());
         fw::ShowMessageBox(nullptr, text, CUpgradeChecker::kTitle, MB_OK | MB_ICONERROR);

@@ -406,6 +406,8 @@ TEST_F(Setup, SpruceUpUpgradesTheInstalledFolder) {
   EXPECT_TRUE(SameBytes(ReadFileBytes(Installed("Spruce.exe")), main));
   EXPECT_TRUE(SameBytes(ReadFileBytes(Installed("SpruceUp.exe")), updater));
   EXPECT_EQ(ReadFileBytes(Installed("version.dat")), "9.0.0");
+  // "프로그램 추가/제거" shows the version now installed.
+  EXPECT_EQ(EntryValue("DisplayVersion"), "9.0.0");
   up.Kill();
 }
 
