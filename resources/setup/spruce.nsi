@@ -18,6 +18,8 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES\Spruce"
 ; Setup over an install goes to the folder of that install.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+; The line above the buttons names the product, not the tool that made the setup.
+BrandingText "$(ProductName) ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
 ; A file that cannot be replaced stops setup (and a silent run fails) instead
