@@ -10,15 +10,9 @@ set -euo pipefail
 "$ROOT/scripts/install-deps.sh"
 choose_arch
 
-BUILD=${SPRUCE_BUILD:-$ROOT/build}
-dir="$BUILD/$SPRUCE_ARCH"
-mkdir -p "$BUILD"
-quietly "$BUILD/bench-disk-build.log" configure_and_build "$dir" "$SPRUCE_ARCH" disk_bench \
-  link_delete_bench
+build_bench disk disk_bench link_delete_bench
 
 . "$ROOT/scripts/wine-session.sh"
-session="$BUILD/bench-disk"
-rm -rf "$session"
 SPRUCE_OWN_DISPLAY=1 wine_session_start "$session"
 trap wine_session_stop EXIT
 

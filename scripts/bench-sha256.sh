@@ -8,16 +8,9 @@ set -euo pipefail
 "$ROOT/scripts/install-deps.sh"
 choose_arch
 
-BUILD=${SPRUCE_BUILD:-$ROOT/build}
-dir="$BUILD/$SPRUCE_ARCH"
 mb=${1:-20}
 runs=${2:-5}
-mkdir -p "$BUILD"
-quietly "$BUILD/bench-sha256-build.log" configure_and_build "$dir" "$SPRUCE_ARCH" sha256_bench
-
-session="$BUILD/bench-sha256"
-rm -rf "$session"
-mkdir -p "$session"
+build_bench sha256 sha256_bench
 file="$session/big.bin"
 head -c $((mb * 1000 * 1000)) /dev/urandom > "$file"
 

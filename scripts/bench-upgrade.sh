@@ -12,15 +12,9 @@ set -euo pipefail
 choose_arch
 command -v curl >/dev/null || { echo "bench-upgrade: curl is needed" >&2; exit 2; }
 
-BUILD=${SPRUCE_BUILD:-$ROOT/build}
-dir="$BUILD/$SPRUCE_ARCH"
 mb=${1:-20}
 runs=${2:-5}
-mkdir -p "$BUILD"
-quietly "$BUILD/bench-upgrade-build.log" configure_and_build "$dir" "$SPRUCE_ARCH" upgrade_bench
-
-session="$BUILD/bench-upgrade"
-rm -rf "$session"
+build_bench upgrade upgrade_bench
 mkdir -p "$session/site/spruce"
 head -c $((mb * 1000 * 1000)) /dev/urandom > "$session/site/spruce/big.bin"
 size=$(stat -c %s "$session/site/spruce/big.bin")

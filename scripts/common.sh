@@ -48,6 +48,21 @@ configure_and_build_release() {
   ninja -C "$dir" "${@:2}"
 }
 
+# build_bench NAME TARGETS...: builds the benchmark programs into the build
+# the tests use on this host and sets BUILD, dir (that build) and session (a
+# new, empty folder for the benchmark's files and its Wine session).
+build_bench() {
+  local name=$1
+  shift
+  BUILD=${SPRUCE_BUILD:-$ROOT/build}
+  dir="$BUILD/$SPRUCE_ARCH"
+  mkdir -p "$BUILD"
+  quietly "$BUILD/bench-$name-build.log" configure_and_build "$dir" "$SPRUCE_ARCH" "$@"
+  session="$BUILD/bench-$name"
+  rm -rf "$session"
+  mkdir -p "$session"
+}
+
 # quietly LOG command...: runs the command with its output in LOG, and shows
 # the end of LOG when it fails.
 quietly() {
