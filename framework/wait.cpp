@@ -30,11 +30,12 @@ bool PumpMessages() {
   return true;
 }
 
-void WaitWhilePumping(const std::function<bool()>& done) {
+void WaitWhilePumping(const std::function<bool()>& done, HANDLE wake) {
   // A dialog ended while this wait pumped may have lost its wake-up to it.
   struct WakeOnReturn {
     ~WakeOnReturn() { Dialog::WakeEndedModalLoops(); }
-  } wake;
+  } wakeEndedLoops;
+  const DWORD handles = wake ? 1 : 0;
   bool quit = false;
   while (!done()) {
     if (!quit && !PumpMessages()) quit = true;
@@ -42,19 +43,21 @@ void WaitWhilePumping(const std::function<bool()>& done) {
     if (quit) {
       MSG msg;
       PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+      MsgWaitForMultipleObjects(handles, &wake, FALSE, 10, QS_SENDMESSAGE);
     } else {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      MsgWaitForMultipleObjects(handles, &wake, FALSE, 10, QS_ALLINPUT);
     }
   }
 }
 
 void WaitForHandleWhilePumping(HANDLE handle) {
-  WaitWhilePumping([handle] {
-    // WAIT_FAILED (a closed or reused handle) counts as ended: waiting on
-    // would never end.
-    return WaitForSingleObject(handle, 0) != WAIT_TIMEOUT;
-  });
+  WaitWhilePumping(
+      [handle] {
+        // WAIT_FAILED (a closed or reused handle) counts as ended: waiting
+        // on would never end.
+        return WaitForSingleObject(handle, 0) != WAIT_TIMEOUT;
+      },
+      handle);
 }
 
 }  // namespace fw

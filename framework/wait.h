@@ -14,10 +14,13 @@ namespace fw {
 // posted again, for the outermost loop to see.
 bool PumpMessages();
 
-// Pumps the calling thread's messages until done() holds. Once a quit
-// message has come, only sent messages are served, so the quit waits in the
-// queue for the outermost loop.
-void WaitWhilePumping(const std::function<bool()>& done);
+// Pumps the calling thread's messages until done() holds, looking at it
+// whenever a message comes, every 10 ms, and at once when wake (if given) is
+// signalled: the handle that tells of the end, so the end costs no wait. It
+// must be signalled only once done() holds, or the wait spins.
+// Once a quit message has come, only sent messages are served, so the quit
+// waits in the queue for the outermost loop.
+void WaitWhilePumping(const std::function<bool()>& done, HANDLE wake = nullptr);
 
 // Waits for a thread (or any waitable handle) to be signalled while pumping;
 // a handle that cannot be waited for (closed, invalid) counts as ended.
