@@ -8,6 +8,7 @@
 #include "framework/raii.h"
 #include "framework/wait.h"
 #include "framework/worker.h"
+#include "upgrade/background_flusher.h"
 
 namespace upgrade {
 namespace {
@@ -26,6 +27,9 @@ constexpr DWORD kFirstRead = 1024;
 constexpr DWORD kLargestRead = 1024 * 1024;
 constexpr DWORD kGrowWithinMs = 20;
 constexpr DWORD kShrinkAfterMs = 250;
+// Every 2 MB received, what is written so far is written through to the disk
+// in the background (see BackgroundFlusher).
+constexpr uint64_t kFlushEvery = 2 * 1024 * 1024;
 
 // What the caller and the worker share. Whoever moves state away from
 // kRunning owns the end: the worker (kFinished) hands its result to the
@@ -47,6 +51,10 @@ struct Job {
   std::atomic<int> state{kRunning};
   std::atomic<uint64_t> received{0};
   std::atomic<DWORD> lastProgress{0};
+  // Set once the worker has moved state on, so that the waiting caller wakes
+  // at once rather than at its next look. May be empty: the caller then
+  // only looks.
+  fw::UniqueHandle ended;
   // Written by the worker before it moves state to kFinished.
   DownloadResult result = DownloadResult::kReadFailed;
 
@@ -125,6 +133,10 @@ DownloadResult Fetch(Job& job) {
   DWORD readSize = kFirstRead;
   bool cut = false;
   Sha256 hash;
+  // Declared after the file: destroyed first, it lets go of the file before
+  // the file closes.
+  BackgroundFlusher flusher(file.Get());
+  uint64_t flushRequestedAt = 0;
   for (;;) {
     if (job.Abandoned()) return DownloadResult::kTimedOut;
     if (total >= readCap) {
@@ -140,11 +152,16 @@ DownloadResult Fetch(Job& job) {
     const DWORD took = GetTickCount() - before;
     if (got == readSize && took <= kGrowWithinMs && readSize < kLargestRead) readSize *= 2;
     else if (took > kShrinkAfterMs && readSize > kFirstRead) readSize /= 2;
+    // Hashed first, while the bytes just received are still in the cache.
+    if (limits.checkSha256) hash.Update(chunk.data(), got);
     DWORD written = 0;
     if (!WriteFile(file.Get(), chunk.data(), got, &written, nullptr) || written != got)
       return DownloadResult::kWriteFailed;
-    if (limits.checkSha256) hash.Update(chunk.data(), got);
     total += got;
+    if (total - flushRequestedAt >= kFlushEvery) {
+      flusher.Request();
+      flushRequestedAt = total;
+    }
     job.received = total;
     job.lastProgress = GetTickCount();
   }
@@ -157,8 +174,10 @@ DownloadResult Fetch(Job& job) {
       return DownloadResult::kWrongDigest;
   }
   // Written through before anything renames it: a power loss after the swap
-  // must not find an installed file whose bytes never reached the disk.
-  if (!FlushFileBuffers(file.Get()) || !CloseHandle(file.Release())) return DownloadResult::kWriteFailed;
+  // must not find an installed file whose bytes never reached the disk. The
+  // background flushes have done most of it by now.
+  const bool flushed = FlushFileBuffers(file.Get()) != FALSE;
+  if (!flusher.Stop() || !flushed || !CloseHandle(file.Release())) return DownloadResult::kWriteFailed;
   return DownloadResult::kOk;
 }
 
@@ -177,6 +196,7 @@ DWORD WINAPI Worker(void* argument) {
     if (!job->state.compare_exchange_strong(abandoned, Job::kLetGo))
       DeleteFileA(job->path.c_str());  // orphaned: the caller could not delete it
   }
+  if (job->ended.Valid()) SetEvent(job->ended.Get());
   HMODULE library = job->library;
   job.reset();
   FreeLibrary(library);
@@ -194,6 +214,7 @@ DownloadResult RunDownload(const WinInetCalls& calls, HINTERNET session, const s
   job->session = session;
   job->url = url;
   job->limits = limits;
+  job->ended.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   // The worker may outlive the caller's checker (a read blocked past the
   // deadline), so it holds the library itself and lets go when it ends.
   job->library = LoadLibraryA("WinInet.Dll");
@@ -227,9 +248,9 @@ DownloadResult RunDownload(const WinInetCalls& calls, HINTERNET session, const s
   bool timedOut = false;
   for (;;) {
     const DWORD wake = GetTickCount();
-    fw::WaitWhilePumping([&] {
-      return job->state.load() != Job::kRunning || GetTickCount() - wake >= kReportInterval;
-    });
+    fw::WaitWhilePumping(
+        [&] { return job->state.load() != Job::kRunning || GetTickCount() - wake >= kReportInterval; },
+        job->ended.Get());
     report();
     if (job->state.load() != Job::kRunning) break;
     const DWORD now = GetTickCount();

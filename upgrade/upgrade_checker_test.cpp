@@ -268,6 +268,30 @@ TEST_F(UpgradeChecker, ProgramFileThatStopsArrivingFails) {
   EXPECT_TRUE(PumpUntil([&] { return TempFiles().empty(); }, 20000));
 }
 
+TEST_F(UpgradeChecker, LargeProgramFileArrivesWholeOrLeavesNothing) {
+  // Large enough to be written through in the background while it arrives.
+  std::string pattern;
+  for (char c = ' '; c <= '~'; ++c) pattern += c;  // 95 bytes: chunks never align with it
+  const int repeat = 70000;
+  std::string body;
+  for (int i = 0; i < repeat; ++i) body += pattern;
+  const std::string rule = "{\"body\": " + JsonString(pattern) + ", \"repeat\": " + std::to_string(repeat);
+  ASSERT_TRUE(site_.SetScript("{\"/spruce/big.exe\": " + rule + "}, \"/spruce/stalls.exe\": " + rule +
+                              ", \"stall\": 5, \"stall_after\": 5000000}}"));
+  RecordingChecker checker;
+  checker.SetTimeLimits(30000, 2000);
+  ASSERT_TRUE(checker.Connect("Tamarack"));
+  const std::string staging = temp_.File("big.exe___");
+  const uint32_t size = static_cast<uint32_t>(body.size());
+  EXPECT_TRUE(checker.DownloadProgramFile(site_.Base(), "big.exe", size, HashSha256(body), staging));
+  EXPECT_TRUE(ReadFileBytes(staging) == body) << "the file differs from what was served";
+
+  EXPECT_FALSE(checker.DownloadProgramFile(site_.Base(), "stalls.exe", size, HashSha256(body),
+                                           temp_.File("stalls.exe___")));
+  EXPECT_EQ(checker.LastResult(), upgrade::DownloadResult::kTimedOut);
+  EXPECT_TRUE(PumpUntil([&] { return TempFiles().size() == 1; }, 20000)) << "only big.exe___ stays";
+}
+
 TEST_F(UpgradeChecker, UnreachableServerFailsQuietlyWhenSilent) {
   CUpgradeChecker checker;
   EXPECT_FALSE(checker.CheckVersion("Tamarack", "http://127.0.0.1:9/spruce", "version.dat", "1.0.0", true));
